@@ -1,0 +1,52 @@
+#include "app/main_machine.h"
+
+#include "app/text.h"
+
+namespace corvane {
+
+std::vector<std::string> ParseOrdItems(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    const auto isSpace = [](char c) { return c == ' ' || c == '\t'; };
+    const auto isLineEnd = [](char c) { return c == '\r' || c == '\n'; };
+
+    while (i < n) {
+        while (i < n && isSpace(text[i])) ++i;
+        if (i < n && isLineEnd(text[i])) {  // blank line or line end after a comma
+            ++i;
+            continue;
+        }
+        if (i >= n) break;
+
+        std::string item;
+        if (text[i] == '"') {
+            const std::size_t close = text.find('"', i + 1);
+            const std::size_t end = close == std::string::npos ? n : close;
+            item = text.substr(i + 1, end - i - 1);
+            i = close == std::string::npos ? n : close + 1;
+            // Whatever stands between the closing quote and the separator is dropped.
+            while (i < n && text[i] != ',' && !isLineEnd(text[i])) ++i;
+        } else {
+            const std::size_t start = i;
+            while (i < n && text[i] != ',' && !isLineEnd(text[i])) ++i;
+            item = Trim(text.substr(start, i - start));
+        }
+        items.push_back(item);
+        if (i < n && text[i] == ',') {
+            ++i;
+            // "A,B," ends the file with a separator, not with an empty item.
+            std::size_t rest = i;
+            while (rest < n && isSpace(text[rest])) ++rest;
+            if (rest < n && text[rest] == ',') continue;
+        } else if (i < n) {
+            ++i;  // the line end
+            if (text[i - 1] == '\r' && i < n && text[i] == '\n') ++i;
+        }
+    }
+    return items;
+}
+
+std::string DecipherOrdItem(const std::string& item) { return item; }
+
+}  // namespace corvane

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+constexpr const char* kMainMachineFile = "MainMachine.ord";
+constexpr const char* kDefaultMainMachine = "Monitor";
+
+// The items of a MainMachine.ord text: separated by commas or line ends,
+// spaces around an item dropped, double quotes removed (a comma inside quotes
+// belongs to the item). Blank lines hold no item.
+std::vector<std::string> ParseOrdItems(const std::string& text);
+
+// An item is the machine name as a technician writes it in a text editor.
+std::string DecipherOrdItem(const std::string& item);
+
+}  // namespace corvane

@@ -1,0 +1,136 @@
+#include "app/startup.h"
+
+#include "app/build_config.h"
+#include "app/debug_log.h"
+#include "app/language_store.h"
+#include "app/main_machine.h"
+#include "app/platform_detect.h"
+#include "app/text.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/instance.h"
+#include "platform/system_info.h"
+
+namespace corvane {
+namespace {
+
+Answer AskDeveloper(AppContext& context, const std::string& text) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = "Pregunta";
+    request.buttons = Buttons::YesNoCancel;
+    request.icon = Icon::Question;
+    request.defaultButton = 1;
+    request.foreground = true;
+    return context.dialogs.Show(request);
+}
+
+void Refuse(AppContext& context, const std::string& text, const std::string& title, Icon icon) {
+    MessageBoxRequest request;
+    request.text = text;
+    request.title = title;
+    request.buttons = Buttons::Ok;
+    request.icon = icon;
+    context.dialogs.Show(request);
+}
+
+}  // namespace
+
+void SetVersionTexts(ProgramState& state, int major, int minor, int revision) {
+    state.versionString =
+        "v" + std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
+    state.shortVersion = std::to_string(major);
+    state.versionTitle = "(" + state.versionString + ")(" + state.platformLabel + ")";
+}
+
+bool IsDevMachine(const ProgramState& state) {
+    return Contains(UpperCase(state.computerName), UpperCase(state.devMachineMarker));
+}
+
+bool AskDeveloperQuestions(AppContext& context) {
+    const std::string cr2 = "\r\r";
+    switch (AskDeveloper(context, "Usamos el Nombre Original de esta Maquina?" + cr2 + context.state.computerName)) {
+        case Answer::Yes: return true;
+        case Answer::No: break;
+        default: return false;
+    }
+    switch (AskDeveloper(context, "Usamos la Maquina con el Nombre" + cr2 + "'Monitor'?")) {
+        case Answer::Yes: context.state.computerName = "Monitor"; return true;
+        case Answer::No: break;
+        default: return false;
+    }
+    if (AskDeveloper(context, "Usamos la Maquina con Otro Nombre?" + cr2 + "'PoS1'") == Answer::Yes) {
+        context.state.computerName = "PoS1";
+        return true;
+    }
+    return false;
+}
+
+std::string ReadMainMachineName(AppContext& context) {
+    const std::string path = JoinPath(context.programFolder, kMainMachineFile);
+    if (!context.files.Exists(path)) return kDefaultMainMachine;
+
+    std::string text;
+    if (const Status status = context.files.ReadText(path, text); !status) {
+        AppendDebugLine(context, std::string(kMainMachineFile) + ": no se pudo leer (" + status.where + " " +
+                                     std::to_string(status.code) + "), se usa " + kDefaultMainMachine);
+        return kDefaultMainMachine;
+    }
+    std::string name;
+    for (const std::string& item : ParseOrdItems(text)) name = DecipherOrdItem(item);
+    if (name.empty()) {
+        AppendDebugLine(context, std::string(kMainMachineFile) + ": sin nombre, se usa " + kDefaultMainMachine);
+        return kDefaultMainMachine;
+    }
+    return name;
+}
+
+std::string ChooseSharedDataFolder(const ProgramState& state) {
+    if (IsDevMachine(state) || state.devMachineFlag == "YES") return "D:\\Shared";
+    if (UpperCase(state.computerName) == UpperCase(state.mainMachineName)) return "G:\\Shared";
+    return "\\\\" + state.mainMachineName + "\\G\\Shared";
+}
+
+bool CheckRunLocation(AppContext& context) {
+    const std::string& folder = context.programFolder;
+    if (Contains(folder, "\\\\")) {
+        Refuse(context, ":(\r\rEsta Aplicacion NO se Debe Rodar desde la Red!!!", "ATENCION!", Icon::Stop);
+        return false;
+    }
+    if (UpperCase(folder.substr(0, 2)) == "C:" && context.state.platformCode == "6") {
+        Refuse(context, "En Win1X Hay que rodar desde otro lugar que no sea el 'C:\\'", ":)", Icon::Question);
+        return false;
+    }
+    return true;
+}
+
+StartupOutcome RunStartup(AppContext& context) {
+    ProgramState& state = context.state;
+
+    state.uiLanguageCode = LoadUiLanguageCode(context);
+    ProbeSystemFolders(context);
+    SetVersionTexts(state, build::kVersionMajor, build::kVersionMinor, build::kVersionRevision);
+    state.devMachineFlag.clear();
+    state.computerName = UpperCase(context.system.ComputerName());
+    state.devMachineMarker = kDevMachineMarker;
+    StartDebugLog(context);
+
+    if (context.instance.AnotherIsRunning()) {
+        if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
+        AppendDebugLine(context, "ActivatePrevInstance");
+    }
+
+    if (IsDevMachine(state)) {
+        state.devMachineFlag = "YES";
+        if (!AskDeveloperQuestions(context)) return StartupOutcome::EndProgram;
+    }
+
+    state.mainMachineName = ReadMainMachineName(context);
+    state.sharedDataFolderPath = ChooseSharedDataFolder(state);
+
+    if (state.platformCode.empty()) ClassifyWindowsVersion(context);
+    if (!CheckRunLocation(context)) return StartupOutcome::EndProgram;
+    return StartupOutcome::ShowMainWindow;
+}
+
+}  // namespace corvane

@@ -1,0 +1,26 @@
+#pragma once
+#include <string>
+
+#include "app/context.h"
+
+namespace corvane {
+
+constexpr const char* kAppTitle = "Corvane";
+constexpr const char* kDevMachineMarker = "K305";
+
+enum class StartupOutcome { ShowMainWindow, EndProgram };
+
+// Everything before the main window is loaded, in its fixed order: language
+// code, platform, version texts, computer name, debug log, single instance,
+// developer questions, main machine, shared data folder, run location.
+StartupOutcome RunStartup(AppContext& context);
+
+// The parts of the start-up with rules of their own, for the tests.
+void SetVersionTexts(ProgramState& state, int major, int minor, int revision);
+bool IsDevMachine(const ProgramState& state);
+bool AskDeveloperQuestions(AppContext& context);  // false: end the program
+std::string ReadMainMachineName(AppContext& context);
+std::string ChooseSharedDataFolder(const ProgramState& state);
+bool CheckRunLocation(AppContext& context);  // false: end the program
+
+}  // namespace corvane
