@@ -1,0 +1,69 @@
+#include "platform/win32/clock_win32.h"
+
+#include <windows.h>
+
+#include "platform/win32/handles.h"
+#include "platform/win32/wide.h"
+
+namespace corvane::win32 {
+namespace {
+
+// The record NetRemoteTOD fills (TIME_OF_DAY_INFO); declared here so that the
+// program does not need netapi32 to start on a system without it.
+struct TimeOfDayInfo {
+    DWORD elapsedt, msecs, hours, mins, secs, hunds;
+    LONG timezone;
+    DWORD tinterval, day, month, year, weekday;
+};
+
+using NetRemoteTodFn = DWORD(WINAPI*)(LPCWSTR, LPBYTE*);
+using NetApiBufferFreeFn = DWORD(WINAPI*)(LPVOID);
+
+constexpr LONG kTimezoneUndefined = -1;
+constexpr DWORD kNerrSuccess = 0;
+
+}  // namespace
+
+bool RunningUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+DateTime Win32Clock::Now() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+std::optional<TimeOfDayRecord> Win32Clock::RemoteTimeOfDay(const std::string& server) {
+    if (RunningUnderWine()) return std::nullopt;
+
+    UniqueModule netapi(::LoadLibraryW(L"netapi32.dll"));
+    if (!netapi) return std::nullopt;
+    const auto remoteTod = reinterpret_cast<NetRemoteTodFn>(
+        reinterpret_cast<void*>(::GetProcAddress(netapi.Get(), "NetRemoteTOD")));
+    const auto bufferFree = reinterpret_cast<NetApiBufferFreeFn>(
+        reinterpret_cast<void*>(::GetProcAddress(netapi.Get(), "NetApiBufferFree")));
+    if (remoteTod == nullptr || bufferFree == nullptr) return std::nullopt;
+
+    const std::wstring wideServer = Widen(server);
+    LPBYTE buffer = nullptr;
+    const DWORD status = remoteTod(server.empty() ? nullptr : wideServer.c_str(), &buffer);
+    if (status != kNerrSuccess || buffer == nullptr) {
+        if (buffer != nullptr) bufferFree(buffer);
+        return std::nullopt;
+    }
+    const auto* info = reinterpret_cast<const TimeOfDayInfo*>(buffer);
+    std::optional<TimeOfDayRecord> record;
+    // Without a zone the Greenwich time could not be made local.
+    if (info->timezone != kTimezoneUndefined) {
+        record = TimeOfDayRecord{static_cast<int>(info->year),  static_cast<int>(info->month),
+                                 static_cast<int>(info->day),   static_cast<int>(info->hours),
+                                 static_cast<int>(info->mins),  static_cast<int>(info->secs),
+                                 static_cast<int>(info->timezone)};
+    }
+    bufferFree(buffer);
+    return record;
+}
+
+}  // namespace corvane::win32

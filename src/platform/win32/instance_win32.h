@@ -1,0 +1,34 @@
+#pragma once
+#include <windows.h>
+
+#include "platform/instance.h"
+#include "platform/process.h"
+#include "platform/win32/handles.h"
+
+namespace corvane::win32 {
+
+// Each running copy keeps a hidden top-level application window of class
+// "ThunderRT6Main" captioned with the application title, and owns its main
+// window with it, so that a later copy finds the window and, just above it in
+// z-order, the main window to raise. A named mutex tells that a copy runs.
+class Win32Instance : public Instance {
+public:
+    Win32Instance(HINSTANCE module, const wchar_t* appTitle);
+
+    bool AnotherIsRunning() override { return anotherRunning_; }
+    bool ActivatePrevious(const std::string& appTitle) override;
+
+    HWND AppWindow() const { return appWindow_.Get(); }
+
+private:
+    UniqueHandle mutex_;
+    bool anotherRunning_ = false;
+    UniqueWindow appWindow_;
+};
+
+class Win32Process : public Process {
+public:
+    void End(int exitCode) override;
+};
+
+}  // namespace corvane::win32

@@ -1,0 +1,49 @@
+// Corvane's entry point: builds the Windows services, runs the start-up and
+// hands the run over to the main window.
+#include <windows.h>
+#include <commctrl.h>
+
+#include "app/startup.h"
+#include "platform/win32/clock_win32.h"
+#include "platform/win32/dialogs_win32.h"
+#include "platform/win32/file_system_win32.h"
+#include "platform/win32/instance_win32.h"
+#include "platform/win32/system_info_win32.h"
+#include "ui/main_model.h"
+#include "ui/main_view_win32.h"
+#include "ui/pending_actions.h"
+
+int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
+    using namespace corvane;
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    ::InitCommonControlsEx(&controls);
+
+    win32::Win32FileSystem files;
+    win32::Win32Dialogs dialogs;
+    win32::Win32SystemInfo system;
+    win32::Win32Clock clock;
+    win32::Win32Instance instance(module, L"Corvane");
+    win32::Win32Process process;
+    ProgramState state;
+    const ProgramLocation location = LocateProgram(system.ModulePath());
+    AppContext context{state, files, dialogs, system, clock, instance, process, location.folder, location.name};
+
+    if (RunStartup(context) == StartupOutcome::EndProgram) return 0;
+
+    PendingActions actions(context);
+    MainModel model(context, actions);
+    MainView view(model, module, instance.AppWindow());
+    if (!view.Load()) {
+        const DWORD error = ::GetLastError();
+        MessageBoxRequest request;
+        request.text = "No se pudo abrir la ventana principal (error " + std::to_string(error) + ")";
+        request.title = kAppTitle;
+        request.icon = Icon::Stop;
+        dialogs.Show(request);
+        return 1;
+    }
+    ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
+    model.Open();
+    return view.RunMessageLoop();
+}

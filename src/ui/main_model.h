@@ -1,0 +1,88 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "app/context.h"
+#include "ui/main_layout.h"
+
+namespace corvane {
+
+// The three option buttons of the language panel, in their order on screen.
+enum class LanguageOption { None, Spanish, Portuguese, English };
+
+// The two entries the main window starts. The database modules fill them in.
+class MainActions {
+public:
+    virtual ~MainActions() = default;
+    virtual void RepairRequest() = 0;  // LBLDBREPAIRFG_Click
+    virtual void RestoreEntry() = 0;   // LBLRESTOREFG_Click
+};
+
+// LBLMSG: the message label of the message area.
+struct MessageLabel {
+    std::string text;
+    layout::Rgb colour = layout::kBlack;
+    double fontPoints = 12;
+    bool bold = true;
+    bool shown = false;
+};
+
+// What FMain shows. The view draws exactly this.
+struct MainScreen {
+    bool clockShown = false;       // FrameCLOCK, the busy overlay
+    bool buttonsShown = true;      // FrameBUTTONS
+    bool languagesShown = false;   // FrameIDIOMAS
+    bool messageAreaShown = true;  // FrameMAIN
+    MessageLabel message;
+    LanguageOption language = LanguageOption::None;
+    bool hourglass = false;
+    bool windowShown = false;  // false while the restore screen stands in its place
+    std::string caption;
+};
+
+// FMain's behaviour, free of any window system: every user action and
+// notification of the window arrives here, and the view redraws from Screen().
+class MainModel {
+public:
+    MainModel(AppContext& context, MainActions& actions);
+
+    const MainScreen& Screen() const { return screen_; }
+    // Called after every change; repaintNow asks the view to draw before it
+    // returns, for changes made right before a long piece of work.
+    void SetObserver(std::function<void(bool repaintNow)> observer) { observer_ = std::move(observer); }
+
+    // The window opens in its home state, or on the language panel while no
+    // UI language has been chosen on this installation.
+    void Open();
+    void Reset();  // FMAINRESET
+    void Activated();
+
+    void ClickRepair();   // LBLDBREPAIRFG_Click
+    void ClickRestore();  // LBLRESTOREFG_Click
+    void KeyDown(int keyCode, bool shift, bool ctrl, bool alt);
+    void ChooseLanguage(LanguageOption option);
+    // Enter or a double click on an option: the choice is stored for good.
+    void ConfirmLanguage();
+    void Cancel();  // Esc, through CBCancel
+    void CloseRequest();
+
+    // For the actions: the busy overlay with the hourglass, and the hand-over
+    // to the restore screen and back.
+    void ShowBusy();
+    void HideBusy();
+    void HideForRestore();
+    void ShowAfterRestore();
+
+private:
+    bool ActionUnderWay() const;
+    void Run(void (MainActions::*entry)());
+    void Changed(bool repaintNow = false);
+
+    AppContext& context_;
+    MainActions& actions_;
+    MainScreen screen_;
+    bool inAction_ = false;
+    std::function<void(bool)> observer_;
+};
+
+}  // namespace corvane

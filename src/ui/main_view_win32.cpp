@@ -1,0 +1,364 @@
+#include "ui/main_view_win32.h"
+
+#include <uxtheme.h>
+
+#include "platform/win32/wide.h"
+
+namespace corvane {
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"CorvaneFMain";
+constexpr wchar_t kPanelClass[] = L"CorvanePanel";
+constexpr int kSandClockResource = 101;
+constexpr int kMessageId = 10;
+constexpr int kFirstOptionId = 20;  // OBESP, OBPOR, OBENG
+
+COLORREF ToColorRef(layout::Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
+
+// The screen's DPI before the window exists; the window keeps it.
+int ScreenDpi() {
+    HDC screen = ::GetDC(nullptr);
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
+    ::ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+// A big button: the filled rounded shape, then its white caption on top.
+void DrawRoundedButton(HDC dc, const RECT& shape, const RECT& caption, COLORREF fill, const wchar_t* text,
+                       HFONT font) {
+    win32::UniqueBrush brush(::CreateSolidBrush(fill));
+    win32::UniquePen pen(::CreatePen(PS_SOLID, 1, fill));
+    {
+        win32::SelectGuard selectBrush(dc, brush.Get());
+        win32::SelectGuard selectPen(dc, pen.Get());
+        const int corner = (shape.bottom - shape.top) / 3;
+        ::RoundRect(dc, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
+    }
+    win32::SelectGuard selectFont(dc, font);
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, RGB(255, 255, 255));
+    RECT textRect = caption;
+    ::DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
+}
+
+}  // namespace
+
+MainView::MainView(MainModel& model, HINSTANCE module, HWND owner)
+    : model_(model), module_(module), owner_(owner), dpi_(ScreenDpi()) {}
+
+MainView::~MainView() {
+    model_.SetObserver(nullptr);
+    if (window_ != nullptr) ::DestroyWindow(window_);
+}
+
+RECT MainView::PxRect(const layout::TwipsRect& place) const {
+    return {Px(place.left), Px(place.top), Px(place.left + place.width), Px(place.top + place.height)};
+}
+
+HFONT MainView::Font(double points, bool bold) const {
+    return ::CreateFontW(layout::FontHeight(points, dpi_), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                         DEFAULT_PITCH | FF_SWISS, L"Arial");
+}
+
+bool MainView::Load() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = module_;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&windowClass);
+
+    WNDCLASSEXW panelClass{};
+    panelClass.cbSize = sizeof panelClass;
+    panelClass.lpfnWndProc = PanelProc;
+    panelClass.hInstance = module_;
+    panelClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    panelClass.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&panelClass);
+
+    white_.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
+    buttonFont_.Reset(Font(layout::kButtonCaptionPoints, true));
+    optionFont_.Reset(Font(layout::kOptionPoints, true));
+    sandClock_.Reset(static_cast<HBITMAP>(
+        ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+
+    // The outer size is the layout's, height then width; centred on the work area.
+    const int width = Px(layout::kWindowWidth);
+    const int height = Px(layout::kWindowHeight);
+    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = work.left + ((work.right - work.left) - width) / 2;
+    const int top = work.top + ((work.bottom - work.top) - height) / 2;
+    window_ = ::CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, L"",
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                                left < work.left ? work.left : left, top < work.top ? work.top : top, width, height,
+                                owner_, nullptr, module_, this);
+    if (window_ == nullptr) return false;
+
+    // Bottom of the stack first: each new panel goes on top of the ones before.
+    frameMain_ = CreatePanel(kFrameMain, layout::kFrameMain);
+    message_ = CreateChild(frameMain_, L"STATIC", L"", SS_CENTER | SS_NOPREFIX, kMessageId, layout::kMessageLabel);
+    frameLanguages_ = CreatePanel(kFrameLanguages, layout::kFrameLanguages);
+    for (int i = 0; i < 3; ++i) {
+        const DWORD group = i == 0 ? WS_GROUP : 0;
+        options_[i] = CreateChild(frameLanguages_, L"BUTTON", win32::Widen(layout::kOptionCaptions[i]).c_str(),
+                                  BS_AUTORADIOBUTTON | BS_NOTIFY | WS_TABSTOP | group, kFirstOptionId + i,
+                                  {layout::kOptionLeft, layout::kOptionTops[i], layout::kOptionWidth,
+                                   layout::kOptionHeight});
+        // Themed option buttons ignore the text colour each language has.
+        ::SetWindowTheme(options_[i], L"", L"");
+        ::SendMessageW(options_[i], WM_SETFONT, reinterpret_cast<WPARAM>(optionFont_.Get()), FALSE);
+    }
+    // The buttons panel and the overlay fill the window; the overlay is on top.
+    RECT client{};
+    ::GetClientRect(window_, &client);
+    const layout::TwipsRect whole{0, 0, layout::kWindowWidth, layout::kWindowHeight};
+    frameButtons_ = CreatePanel(kFrameButtons, whole);
+    frameClock_ = CreatePanel(kFrameClock, whole);
+    // CBCancel stands outside the window: only Esc reaches it.
+    cancel_ = CreateChild(window_, L"BUTTON", L"Cancel", BS_PUSHBUTTON, IDCANCEL, layout::kCancelButton);
+    ::ShowWindow(cancel_, SW_SHOWNA);
+
+    model_.SetObserver([this](bool repaintNow) { Sync(repaintNow); });
+    return true;
+}
+
+HWND MainView::CreatePanel(Panel id, const layout::TwipsRect& place) {
+    const RECT r = PxRect(place);
+    HWND panel = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                   r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, this);
+    ::SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return panel;
+}
+
+HWND MainView::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                           const layout::TwipsRect& place) {
+    const RECT r = PxRect(place);
+    return ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_,
+                             nullptr);
+}
+
+void MainView::Sync(bool repaintNow) {
+    const MainScreen& screen = model_.Screen();
+    const auto show = [](HWND window, bool shown) {
+        if ((::IsWindowVisible(window) != FALSE) != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+    };
+    show(frameMain_, screen.messageAreaShown);
+    show(frameLanguages_, screen.languagesShown);
+    show(frameButtons_, screen.buttonsShown);
+    show(frameClock_, screen.clockShown);
+
+    const MessageLabel& label = screen.message;
+    if (label.fontPoints != messagePoints_ || !messageFont_) {
+        messageFont_.Reset(Font(label.fontPoints, label.bold));
+        messagePoints_ = label.fontPoints;
+        ::SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont_.Get()), FALSE);
+    }
+    ::SetWindowTextW(message_, win32::Widen(label.text).c_str());
+    show(message_, label.shown);
+    ::InvalidateRect(message_, nullptr, TRUE);
+
+    for (int i = 0; i < 3; ++i) {
+        const bool checked = static_cast<int>(screen.language) == i + 1;
+        ::SendMessageW(options_[i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+
+    const std::wstring caption = win32::Widen(screen.caption);
+    wchar_t current[256] = {};
+    ::GetWindowTextW(window_, current, 256);
+    if (caption != current) ::SetWindowTextW(window_, caption.c_str());
+
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    if (::WindowFromPoint(cursor) == window_ || ::IsChild(window_, ::WindowFromPoint(cursor))) {
+        ::SetCursor(::LoadCursorW(nullptr, screen.hourglass ? IDC_WAIT : IDC_ARROW));
+    }
+
+    if (screen.windowShown != (::IsWindowVisible(window_) != FALSE)) {
+        ::ShowWindow(window_, screen.windowShown ? SW_SHOW : SW_HIDE);
+    }
+    if (repaintNow) ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void MainView::PaintPanel(HWND panel, HDC dc) {
+    RECT client{};
+    ::GetClientRect(panel, &client);
+    ::FillRect(dc, &client, white_.Get());
+
+    if (panel == frameButtons_) {
+        DrawRoundedButton(dc, PxRect(layout::kRepairShape), PxRect(layout::kRepairCaption),
+                          ToColorRef(layout::kRepairRed), L"DB REPAIR", buttonFont_.Get());
+        DrawRoundedButton(dc, PxRect(layout::kRestoreShape), PxRect(layout::kRestoreCaption),
+                          ToColorRef(layout::kRestorePurple), L"RESTAURAR", buttonFont_.Get());
+    } else if (panel == frameClock_ && sandClock_) {
+        const RECT place = PxRect(layout::SandClockIn(layout::kWindowWidth, layout::kWindowHeight));
+        HDC memory = ::CreateCompatibleDC(dc);
+        {
+            win32::SelectGuard select(memory, sandClock_.Get());
+            ::SetStretchBltMode(dc, HALFTONE);
+            ::StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, memory, 0, 0,
+                         layout::kSandClockPixelsWide, layout::kSandClockPixelsHigh, SRCCOPY);
+        }
+        ::DeleteDC(memory);
+    }
+}
+
+MainView::Area MainView::AreaAt(POINT point) const {
+    const RECT repair = PxRect(layout::kRepairShape);
+    const RECT restore = PxRect(layout::kRestoreShape);
+    if (::PtInRect(&repair, point)) return kRepairArea;
+    if (::PtInRect(&restore, point)) return kRestoreArea;
+    return kNoArea;
+}
+
+LRESULT MainView::ControlColour(HDC dc, HWND control) {
+    ::SetBkColor(dc, RGB(255, 255, 255));
+    if (control == message_) {
+        ::SetTextColor(dc, ToColorRef(model_.Screen().message.colour));
+    } else {
+        for (int i = 0; i < 3; ++i) {
+            if (control == options_[i]) ::SetTextColor(dc, ToColorRef(layout::kOptionColours[i]));
+        }
+    }
+    return reinterpret_cast<LRESULT>(white_.Get());
+}
+
+void MainView::OnCommand(int id, int code) {
+    if (id == IDCANCEL) {
+        model_.Cancel();
+    } else if (id == IDOK) {
+        model_.ConfirmLanguage();
+    } else if (id >= kFirstOptionId && id < kFirstOptionId + 3) {
+        const auto option = static_cast<LanguageOption>(id - kFirstOptionId + 1);
+        if (code == BN_CLICKED) {
+            model_.ChooseLanguage(option);
+        } else if (code == BN_DOUBLECLICKED) {
+            model_.ChooseLanguage(option);
+            model_.ConfirmLanguage();
+        }
+    }
+}
+
+LRESULT CALLBACK MainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* view = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        view->window_ = window;
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    }
+    auto* view = reinterpret_cast<MainView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    return view != nullptr ? view->HandleWindow(message, wParam, lParam)
+                           : ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK MainView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* view = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+    }
+    auto* view = reinterpret_cast<MainView*>(::GetWindowLongPtrW(panel, GWLP_USERDATA));
+    return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
+                           : ::DefWindowProcW(panel, message, wParam, lParam);
+}
+
+LRESULT MainView::HandleWindow(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) != WA_INACTIVE) model_.Activated();
+            break;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_SETCURSOR:
+            if (model_.Screen().hourglass) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_CLOSE:
+            model_.CloseRequest();
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT MainView::HandlePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            win32::PaintDc paint(panel);
+            PaintPanel(panel, paint.Get());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintPanel(panel, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_LBUTTONDOWN:
+            if (panel == frameButtons_) {
+                pressed_ = AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                if (pressed_ != kNoArea) ::SetCapture(panel);
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (panel == frameButtons_ && pressed_ != kNoArea) {
+                const Area released =
+                    AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                const Area pressed = pressed_;
+                pressed_ = kNoArea;
+                ::ReleaseCapture();
+                // A click is a press and a release on the same click area.
+                if (released == pressed) {
+                    if (pressed == kRepairArea) model_.ClickRepair();
+                    else model_.ClickRestore();
+                }
+            }
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(panel, message, wParam, lParam);
+}
+
+bool MainView::PreTranslate(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN) return false;
+    if (message.hwnd != window_ && !::IsChild(window_, message.hwnd)) return false;
+    const bool shift = ::GetKeyState(VK_SHIFT) < 0;
+    const bool ctrl = ::GetKeyState(VK_CONTROL) < 0;
+    const bool alt = ::GetKeyState(VK_MENU) < 0 || message.message == WM_SYSKEYDOWN;
+    model_.KeyDown(static_cast<int>(message.wParam), shift, ctrl, alt);
+    // The key goes on to the focused control, as a key preview lets it.
+    return false;
+}
+
+int MainView::RunMessageLoop() {
+    MSG message{};
+    for (;;) {
+        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        if (PreTranslate(message)) continue;
+        // Tab and arrows among the language options, Enter and Esc as a
+        // dialog's default and cancel buttons.
+        if (::IsDialogMessageW(window_, &message)) continue;
+        ::TranslateMessage(&message);
+        ::DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+}  // namespace corvane
