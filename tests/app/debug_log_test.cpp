@@ -1,0 +1,117 @@
+#include "app/debug_log.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+
+// Lets one kind of file operation fail, as a read-only program folder would.
+class FailingFileSystem : public FileSystem {
+public:
+    explicit FailingFileSystem(FileSystem& inner) : inner_(inner) {}
+    EntryKind Lookup(const std::string& path) override { return inner_.Lookup(path); }
+    Status Delete(const std::string& path) override {
+        return failDelete ? Status::Fail(5, "DeleteFile") : inner_.Delete(path);
+    }
+    Status WriteText(const std::string& path, const std::string& text) override {
+        return failWrite ? Status::Fail(5, "CreateFile") : inner_.WriteText(path, text);
+    }
+    Status AppendText(const std::string& path, const std::string& text) override {
+        return inner_.AppendText(path, text);
+    }
+    Status ReadText(const std::string& path, std::string& text) override { return inner_.ReadText(path, text); }
+
+    bool failDelete = false;
+    bool failWrite = false;
+
+private:
+    FileSystem& inner_;
+};
+
+class DebugLog : public ::testing::Test {
+protected:
+    DebugLog() {
+        h.state.computerName = "POS3";
+        h.state.versionString = "v25.0.0";
+        h.state.shortVersion = "25";
+        h.state.versionTitle = "(v25.0.0)(Win1x)";
+        h.state.platformCode = "6";
+    }
+    testing::Harness h;
+};
+
+TEST(DebugLogFileName, IsStampComputerAndSwitchName) {
+    EXPECT_EQ(DebugLogFileName({2026, 12, 5, 9, 45, 10}, "POS3"), "261205-094510 POS3 Corvane.deb");
+    EXPECT_EQ(DebugLogFileName({2030, 1, 2, 23, 4, 5}, "MONITOR"), "300102-230405 MONITOR Corvane.deb");
+}
+
+TEST_F(DebugLog, SwitchFileStartsOneLogWithItsHeaderAndIsDeleted) {
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    StartDebugLog(h.context);
+
+    EXPECT_EQ(h.state.debugLogPath, "E:\\Corvane\\261205-094510 POS3 Corvane.deb");
+    EXPECT_EQ(h.drives.FileNames("E:\\Corvane"), std::vector<std::string>{"261205-094510 POS3 Corvane.deb"});
+    EXPECT_EQ(h.drives.ReadFile(h.state.debugLogPath),
+              "'" + std::string(84, '*') + "\r\n"
+              "VERSION: v25.0.0\r\n"
+              "VERSION SHORT: 25\r\n"
+              "VERSION TITLE: (v25.0.0)(Win1x)\r\n"
+              "WINDOWS VER: 6\r\n");
+
+    // The next start has no switch file: no new log.
+    h.clock.now.second += 5;
+    StartDebugLog(h.context);
+    EXPECT_EQ(h.state.debugLogPath, "");
+    EXPECT_EQ(h.drives.FileNames("E:\\Corvane").size(), 1u);
+}
+
+TEST_F(DebugLog, RecordsAreQuotedLinesAppendedAfterTheHeader) {
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    StartDebugLog(h.context);
+    const std::string header = h.drives.ReadFile(h.state.debugLogPath);
+
+    AppendDebugLine(h.context, "ActivatePrevInstance");
+    AppendDebugLine(h.context, "say \"hi\"");
+    const std::string records = h.drives.ReadFile(h.state.debugLogPath).substr(header.size());
+    EXPECT_EQ(records, "\"ActivatePrevInstance\"\r\n\"say \"hi\"\"\r\n");
+    EXPECT_EQ(records.find("\r\n"), 22u);
+}
+
+TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
+    FailingFileSystem failing(h.drives.files);
+    AppContext failingContext{h.state, failing, h.dialogs, h.system, h.clock, h.instance, h.process,
+                              h.context.programFolder, h.context.programName};
+
+    struct Case {
+        const char* name;
+        bool switchIsFolder, failDelete, failWrite;
+        std::vector<std::string> left;
+    } const cases[] = {
+        {"switch entry is a folder", true, false, false, {"Corvane.deb"}},
+        {"switch file cannot be deleted", false, true, false, {"Corvane.deb"}},
+        {"log file cannot be created", false, false, true, {}},
+    };
+    for (const Case& c : cases) {
+        std::filesystem::remove_all(h.drives.Local("E:\\Corvane"));
+        h.drives.MakeFolder("E:\\Corvane");
+        if (c.switchIsFolder) h.drives.MakeFolder("E:\\Corvane\\Corvane.deb");
+        else h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+        failing.failDelete = c.failDelete;
+        failing.failWrite = c.failWrite;
+
+        StartDebugLog(failingContext);
+        EXPECT_EQ(h.state.debugLogPath, "") << c.name;
+        AppendDebugLine(failingContext, "ActivatePrevInstance");
+        EXPECT_EQ(h.drives.FileNames("E:\\Corvane"), c.left) << c.name;
+    }
+}
+
+TEST_F(DebugLog, AppendWithTheLogOffWritesNothing) {
+    AppendDebugLine(h.context, "ActivatePrevInstance");
+    EXPECT_TRUE(h.drives.FileNames("E:\\Corvane").empty());
+}
+
+}  // namespace
+}  // namespace corvane

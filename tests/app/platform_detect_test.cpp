@@ -1,0 +1,82 @@
+#include "app/platform_detect.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+
+constexpr const char* kWow = "C:\\Windows\\SysWOW64";
+constexpr const char* kNt4 = "C:\\Winnt\\System32";
+constexpr const char* kXp = "C:\\Windows\\System32";
+
+TEST(ProbeSystemFolders, FirstFolderFoundDecides) {
+    struct Case {
+        std::vector<const char*> folders;
+        const char* code;
+        const char* label;
+    } const cases[] = {
+        {{kWow, kXp}, "6", "Win1x"},
+        {{kXp}, "5", "WinXP"},
+        {{kNt4, kXp}, "4", "WinNT4"},
+        {{kWow, kNt4}, "6", "Win1x"},
+        {{}, "", "Sin OS"},
+        {{"C:\\WINDOWS\\syswow64"}, "6", "Win1x"},  // names match whatever their case
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        for (const char* folder : c.folders) h.drives.MakeFolder(folder);
+        ProbeSystemFolders(h.context);
+        EXPECT_EQ(h.state.platformCode, c.code) << c.label;
+        EXPECT_EQ(h.state.platformLabel, c.label);
+    }
+}
+
+TEST(ProbeSystemFolders, AFileCountsAsFound) {
+    testing::Harness h;
+    h.drives.MakeFolder("C:\\Windows");
+    h.drives.WriteFile(kWow, "");
+    ProbeSystemFolders(h.context);
+    EXPECT_EQ(h.state.platformCode, "6");
+}
+
+TEST(ProbeSystemFolders, MissingDriveCFindsNothing) {
+    testing::Harness h;
+    std::filesystem::remove_all(h.drives.Local("C:\\"));
+    ProbeSystemFolders(h.context);
+    EXPECT_EQ(h.state.platformCode, "");
+    EXPECT_EQ(h.state.platformLabel, "Sin OS");
+}
+
+TEST(ClassifyWindowsVersion, VersionAnswerThenFolderOverrides) {
+    struct Case {
+        const char* name;
+        OsVersion version;
+        std::vector<const char*> folders;
+        const char* code;
+    } const cases[] = {
+        {"Win32s", {true, 0, 1, 0}, {}, "3"},
+        {"Windows 98", {true, 1, 4, 10}, {}, "3"},
+        {"NT 3.51", {true, 2, 3, 51}, {}, "3"},
+        {"NT 4", {true, 2, 4, 0}, {}, "4"},
+        {"XP", {true, 2, 5, 1}, {}, "5"},
+        {"Windows 7", {true, 2, 6, 1}, {}, "6"},
+        {"NT major 10 is not in the list", {true, 2, 10, 0}, {}, ""},
+        {"unknown platform", {true, 3, 6, 0}, {}, ""},
+        {"failed query", {false, 2, 6, 0}, {}, ""},
+        {"failed query, NT 4 folder", {false, 0, 0, 0}, {kNt4}, "4"},
+        {"major 10 with SysWOW64", {true, 2, 10, 0}, {kWow}, "6"},
+        {"both folders: SysWOW64 last and wins", {true, 2, 5, 0}, {kNt4, kWow}, "6"},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.system.version = c.version;
+        for (const char* folder : c.folders) h.drives.MakeFolder(folder);
+        ClassifyWindowsVersion(h.context);
+        EXPECT_EQ(h.state.platformCode, c.code) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,223 @@
+#include "app/startup.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+
+TEST(SharedDataFolder, ChosenByDeveloperMarkerThenMainMachine) {
+    struct Case {
+        const char* computer;
+        const char* flag;
+        const char* mainMachine;
+        const char* path;
+    } const cases[] = {
+        {"MONITOR", "", "Monitor", "G:\\Shared"},
+        {"monitor", "", "MONITOR", "G:\\Shared"},
+        {"POS3", "", "Monitor", "\\\\Monitor\\G\\Shared"},
+        {"POS3", "", "Caja1", "\\\\Caja1\\G\\Shared"},
+        {"DEV-K305", "", "DEV-K305", "D:\\Shared"},
+        {"dev-k305", "", "Monitor", "D:\\Shared"},
+        {"Monitor", "YES", "Monitor", "D:\\Shared"},  // developer who chose "Monitor"
+    };
+    for (const Case& c : cases) {
+        ProgramState state;
+        state.computerName = c.computer;
+        state.devMachineFlag = c.flag;
+        state.devMachineMarker = "K305";
+        state.mainMachineName = c.mainMachine;
+        EXPECT_EQ(ChooseSharedDataFolder(state), c.path) << c.computer << " / " << c.mainMachine;
+    }
+}
+
+TEST(DeveloperQuestions, AnswersChooseTheNameOrEndTheProgram) {
+    using A = Answer;
+    struct Case {
+        std::deque<Answer> answers;
+        bool goesOn;
+        const char* name;
+        std::size_t asked;
+    } const cases[] = {
+        {{A::Yes}, true, "DEV-K305", 1},
+        {{A::No, A::Yes}, true, "Monitor", 2},
+        {{A::No, A::No, A::Yes}, true, "PoS1", 3},
+        {{A::No, A::No, A::No}, false, "DEV-K305", 3},
+        {{A::Cancel}, false, "DEV-K305", 1},
+        {{A::No, A::Cancel}, false, "DEV-K305", 2},
+        {{A::No, A::No, A::Cancel}, false, "DEV-K305", 3},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.state.computerName = "DEV-K305";
+        h.dialogs.answers = c.answers;
+        EXPECT_EQ(AskDeveloperQuestions(h.context), c.goesOn);
+        EXPECT_EQ(h.state.computerName, c.name);
+        ASSERT_EQ(h.dialogs.shown.size(), c.asked);
+    }
+}
+
+TEST(DeveloperQuestions, AreYesNoCancelQuestionsTitledPregunta) {
+    testing::Harness h;
+    h.state.computerName = "DEV-K305";
+    h.dialogs.answers = {Answer::No, Answer::No, Answer::No};
+    AskDeveloperQuestions(h.context);
+    const std::vector<std::string> texts = {
+        "Usamos el Nombre Original de esta Maquina?\r\rDEV-K305",
+        "Usamos la Maquina con el Nombre\r\r'Monitor'?",
+        "Usamos la Maquina con Otro Nombre?\r\r'PoS1'",
+    };
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        const MessageBoxRequest& box = h.dialogs.shown[i];
+        EXPECT_EQ(box.text, texts[i]);
+        EXPECT_EQ(box.title, "Pregunta");
+        EXPECT_EQ(box.buttons, Buttons::YesNoCancel);
+        EXPECT_EQ(box.icon, Icon::Question);
+        EXPECT_EQ(box.defaultButton, 1);
+        EXPECT_TRUE(box.foreground);
+    }
+}
+
+TEST(RunLocation, NetworkPathsAndDriveCOnTheNewestPlatformAreRefused) {
+    const std::string network = ":(\r\rEsta Aplicacion NO se Debe Rodar desde la Red!!!";
+    const std::string driveC = "En Win1X Hay que rodar desde otro lugar que no sea el 'C:\\'";
+    struct Case {
+        const char* folder;
+        const char* platform;
+        std::string text;  // "" when the program may run
+        const char* title;
+        Icon icon;
+    } const cases[] = {
+        {"\\\\Monitor\\G\\Apps", "6", network, "ATENCION!", Icon::Stop},
+        {"\\\\Monitor\\G\\Apps", "5", network, "ATENCION!", Icon::Stop},
+        {"E:\\Apps\\\\Corvane", "", network, "ATENCION!", Icon::Stop},
+        {"C:\\Corvane", "6", driveC, ":)", Icon::Question},
+        {"c:\\corvane", "6", driveC, ":)", Icon::Question},
+        {"C:\\", "6", driveC, ":)", Icon::Question},
+        {"c:\\corvane", "5", "", "", Icon::None},
+        {"C:\\Corvane", "4", "", "", Icon::None},
+        {"C:\\Corvane", "", "", "", Icon::None},
+        {"E:\\Corvane", "6", "", "", Icon::None},
+        {"G:\\Apps", "6", "", "", Icon::None},  // a mapped drive is not a network path
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.context.programFolder = c.folder;
+        h.state.platformCode = c.platform;
+        EXPECT_EQ(CheckRunLocation(h.context), c.text.empty()) << c.folder << " on " << c.platform;
+        if (c.text.empty()) {
+            EXPECT_TRUE(h.dialogs.shown.empty());
+            continue;
+        }
+        ASSERT_EQ(h.dialogs.shown.size(), 1u);
+        EXPECT_EQ(h.dialogs.shown[0].text, c.text);
+        EXPECT_EQ(h.dialogs.shown[0].title, c.title);
+        EXPECT_EQ(h.dialogs.shown[0].buttons, Buttons::Ok);
+        EXPECT_EQ(h.dialogs.shown[0].icon, c.icon);
+    }
+}
+
+TEST(MainMachineName, LastItemOfTheFileElseMonitor) {
+    struct Case {
+        const char* bytes;  // nullptr: no file
+        const char* name;
+    } const cases[] = {
+        {nullptr, "Monitor"},
+        {"", "Monitor"},
+        {"\r\n", "Monitor"},
+        {"Caja1", "Caja1"},
+        {"Monitor,Bar\r\n\"Sala, 2\"\r\n", "Sala, 2"},
+        {"Bar,\"\"", "Monitor"},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        if (c.bytes != nullptr) h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", c.bytes);
+        EXPECT_EQ(ReadMainMachineName(h.context), c.name) << (c.bytes ? c.bytes : "(none)");
+    }
+}
+
+class Startup : public ::testing::Test {
+protected:
+    Startup() {
+        h.drives.MakeFolder("C:\\Windows\\SysWOW64");
+        h.drives.WriteFile("E:\\Corvane\\Corvane.lng", "3");
+    }
+    std::string Log() const { return h.drives.ReadFile(h.state.debugLogPath); }
+    testing::Harness h;
+};
+
+TEST_F(Startup, FillsTheStateForTheMainWindow) {
+    h.system.computerName = "monitor";
+    ASSERT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
+    EXPECT_EQ(h.state.uiLanguageCode, "3");
+    EXPECT_EQ(h.state.versionTitle, "(v25.0.0)(Win1x)");
+    EXPECT_EQ(h.state.versionString, "v25.0.0");
+    EXPECT_EQ(h.state.shortVersion, "25");
+    EXPECT_EQ(h.state.computerName, "MONITOR");
+    EXPECT_EQ(h.state.devMachineMarker, "K305");
+    EXPECT_EQ(h.state.devMachineFlag, "");
+    EXPECT_EQ(h.state.mainMachineName, "Monitor");
+    EXPECT_EQ(h.state.sharedDataFolderPath, "G:\\Shared");
+    EXPECT_EQ(h.state.debugLogPath, "");
+    EXPECT_EQ(h.system.versionQueries, 0);  // the probe decided
+}
+
+TEST_F(Startup, UnreadableMainMachineFileFallsBackAndIsLogged) {
+    h.drives.MakeFolder("E:\\Corvane\\MainMachine.ord");  // there, but no file to read
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    ASSERT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
+    EXPECT_EQ(h.state.mainMachineName, "Monitor");
+    EXPECT_NE(Log().find("\"MainMachine.ord: no se pudo leer"), std::string::npos) << Log();
+}
+
+TEST_F(Startup, VersionQueryOnlyWhenTheProbeFoundNothing) {
+    std::filesystem::remove_all(h.drives.Local("C:\\Windows"));
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    h.system.version = {true, 2, 5, 1};
+    ASSERT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
+    EXPECT_EQ(h.system.versionQueries, 1);
+    EXPECT_EQ(h.state.platformCode, "5");
+    EXPECT_EQ(h.state.versionTitle, "(v25.0.0)(Sin OS)");
+    // The log header keeps what the probe found: nothing.
+    EXPECT_NE(Log().find("\r\nWINDOWS VER: \r\n"), std::string::npos);
+}
+
+TEST_F(Startup, SecondInstanceHandsOverAfterStartingItsLog) {
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    h.instance.anotherRunning = true;
+    h.instance.earlierWindowFound = true;
+    EXPECT_EQ(RunStartup(h.context), StartupOutcome::EndProgram);
+    EXPECT_EQ(h.instance.activatedTitle, "Corvane");
+    EXPECT_EQ(Log().find('"'), std::string::npos) << "header only";
+}
+
+TEST_F(Startup, EarlierInstanceNotFoundIsLoggedAndTheRunGoesOn) {
+    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+    h.instance.anotherRunning = true;
+    EXPECT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
+    EXPECT_NE(Log().find("\r\n\"ActivatePrevInstance\"\r\n"), std::string::npos);
+}
+
+TEST_F(Startup, DeveloperMachineAsksBeforeTheNetworkRefusal) {
+    h.system.computerName = "dev-k305";
+    h.context.programFolder = "\\\\Monitor\\G\\Apps";
+    h.dialogs.answers = {Answer::No, Answer::Yes};
+    EXPECT_EQ(RunStartup(h.context), StartupOutcome::EndProgram);
+    ASSERT_EQ(h.dialogs.shown.size(), 3u);
+    EXPECT_EQ(h.dialogs.shown[0].title, "Pregunta");
+    EXPECT_EQ(h.dialogs.shown[2].title, "ATENCION!");
+    EXPECT_EQ(h.state.computerName, "Monitor");
+    EXPECT_EQ(h.state.devMachineFlag, "YES");
+    EXPECT_EQ(h.state.sharedDataFolderPath, "D:\\Shared");
+}
+
+TEST_F(Startup, FailingComputerNameCallGoesOnWithNoName) {
+    h.system.computerName = "";
+    EXPECT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
+    EXPECT_EQ(h.state.computerName, "");
+    EXPECT_EQ(h.state.sharedDataFolderPath, "\\\\Monitor\\G\\Shared");
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,115 @@
+#pragma once
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/context.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/instance.h"
+#include "platform/posix/mapped_file_system.h"
+#include "platform/process.h"
+#include "platform/system_info.h"
+
+namespace corvane::testing {
+
+// Answers message boxes from a script and keeps every request it was shown.
+class ScriptedDialogs : public Dialogs {
+public:
+    Answer Show(const MessageBoxRequest& request) override {
+        shown.push_back(request);
+        if (answers.empty()) return request.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
+        const Answer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    std::deque<Answer> answers;
+    std::vector<MessageBoxRequest> shown;
+};
+
+class FakeSystemInfo : public SystemInfo {
+public:
+    std::string ComputerName() override { return computerName; }
+    OsVersion QueryOsVersion() override {
+        ++versionQueries;
+        return version;
+    }
+    std::string ModulePath() override { return modulePath; }
+
+    std::string computerName = "pos3";
+    OsVersion version{true, 2, 6, 1};
+    std::string modulePath = "E:\\Corvane\\Corvane.exe";
+    int versionQueries = 0;
+};
+
+class FakeClock : public Clock {
+public:
+    DateTime Now() override { return now; }
+    std::optional<TimeOfDayRecord> RemoteTimeOfDay(const std::string& server) override {
+        queried.push_back(server);
+        const auto found = records.find(server);
+        return found == records.end() ? std::nullopt : std::optional<TimeOfDayRecord>(found->second);
+    }
+
+    DateTime now{2026, 12, 5, 9, 45, 10};
+    std::map<std::string, TimeOfDayRecord> records;  // "" is the local service
+    std::vector<std::string> queried;
+};
+
+class FakeInstance : public Instance {
+public:
+    bool AnotherIsRunning() override { return anotherRunning; }
+    bool ActivatePrevious(const std::string& appTitle) override {
+        activatedTitle = appTitle;
+        return earlierWindowFound;
+    }
+    bool anotherRunning = false;
+    bool earlierWindowFound = false;
+    std::string activatedTitle;
+};
+
+class RecordingProcess : public Process {
+public:
+    void End(int exitCode) override { endedWith = exitCode; }
+    std::optional<int> endedWith;
+};
+
+// A temporary folder laid out as Wine's dosdevices: E: holds the program's
+// folder E:\Corvane and C: the system folders a test asks for.
+class TempDrives {
+public:
+    TempDrives();
+    ~TempDrives();
+    TempDrives(const TempDrives&) = delete;
+    TempDrives& operator=(const TempDrives&) = delete;
+
+    std::filesystem::path Local(const std::string& windowsPath) const { return files.Resolve(windowsPath); }
+    void MakeFolder(const std::string& windowsPath);
+    void WriteFile(const std::string& windowsPath, const std::string& bytes);
+    std::string ReadFile(const std::string& windowsPath) const;
+    std::vector<std::string> FileNames(const std::string& windowsFolder) const;
+
+    std::filesystem::path root;
+    MappedFileSystem files;
+};
+
+// One program run's worth of fakes around real files.
+struct Harness {
+    Harness() : context{state, drives.files, dialogs, system, clock, instance, process, "E:\\Corvane", "Corvane"} {}
+
+    TempDrives drives;
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    FakeSystemInfo system;
+    FakeClock clock;
+    FakeInstance instance;
+    RecordingProcess process;
+    AppContext context;
+};
+
+}  // namespace corvane::testing
