@@ -1,0 +1,329 @@
+# Helpers for the end-to-end tests, the demo and the start-up benchmark: a
+# template Wine prefix made once per run and copied per scenario, drives mapped
+# onto folders, Xvfb, Corvane started under a chosen computer name, waits with
+# deadlines and screenshots. Source it from bash.
+#
+# Inputs (environment):
+#   E2E_STATE   folder for this run's state (template, display, scenarios)
+#   CORVANE_EXE the Corvane.exe under test
+#   E2E_DRIVER  the automation driver (corvane_e2e_driver.exe)
+#   E2E_KEEP_TEMPLATE=1 reuses an existing template instead of making it anew
+#   E2E_KEEP=1  keeps a scenario's folder even when it passes
+#   E2E_TRACE=1 logs every driver command with its duration
+
+: "${E2E_STATE:?E2E_STATE must name the folder for the state of this run}"
+
+readonly WINE64=/usr/lib/wine/wine64
+readonly WINESERVER=/usr/lib/wine/wineserver
+
+# Wine must never ask for Mono or Gecko, never write menu entries into the
+# home folder, and never stop on a crash dialog.
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe="
+export WINELOADER=$WINE64
+# Wine links some user folders to $HOME: give it one of its own.
+export HOME="$E2E_STATE/home"
+
+e2e_log() { printf '[%s] %s\n' "$(date +%H:%M:%S.%3N)" "$*" >&2; }
+
+fail() {
+  printf 'FAIL: %s\n' "$*" >&2
+  exit 1
+}
+
+# An orphan that has ended may linger as a zombie when nothing reaps it
+# (some containers' init does not): that counts as gone.
+process_gone() {
+  local state
+  state=$(ps -o stat= -p "$1" 2>/dev/null) || return 0
+  [ -z "$state" ] || [ "${state:0:1}" = Z ]
+}
+
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# wait_until SECONDS WHAT COMMAND...: polls COMMAND until it succeeds.
+wait_until() {
+  local seconds=$1 what=$2
+  shift 2
+  local deadline=$(($(now_ms) + seconds * 1000))
+  until "$@"; do
+    [ "$(now_ms)" -lt "$deadline" ] || { e2e_log "timed out after ${seconds}s waiting for $what"; return 1; }
+    sleep 0.05
+  done
+}
+
+# ------------------------------------------------------------------ template
+
+# One WoW64 prefix per run; scenarios copy it. Made under a new name and
+# renamed at the end, so a half-made template is never used.
+template_create() {
+  local template="$E2E_STATE/template"
+  if [ "${E2E_KEEP_TEMPLATE:-}" = 1 ] && [ -f "$template/system.reg" ]; then
+    e2e_log "reusing template $template"
+    return 0
+  fi
+  mkdir -p "$E2E_STATE" "$HOME"
+  local fresh="$E2E_STATE/template.new"
+  template_stop_server "$fresh"
+  rm -rf "$fresh"
+  local started
+  started=$(now_ms)
+  (
+    export WINEPREFIX="$fresh"
+    # Nothing of the prefix's first start belongs on the caller's desktop.
+    unset DISPLAY
+    "$WINE64" wineboot -i >/dev/null 2>&1 || exit 1
+    "$WINE64" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || exit 1
+    # Xvfb has no window manager, and Wine waits up to 2 s for one to
+    # acknowledge every managed window it hides (each message box answered).
+    # Unmanaged windows, drawn and placed by Wine alone, skip that wait.
+    "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || exit 1
+    # Linux has no Arial; Liberation Sans has its metrics, so captions take
+    # the room they take on Windows.
+    "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 || exit 1
+    # The registry reaches the disk when the server ends; end it now
+    # rather than 3 s after its last client.
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+  ) || fail "could not create the template prefix"
+  [ -d "$fresh/drive_c/windows/syswow64" ] || fail "the template prefix is not a WoW64 prefix (no syswow64)"
+  grep -q '"ShowCrashDialog"=dword:00000000' "$fresh/user.reg" || fail "the template prefix lacks ShowCrashDialog=0"
+  grep -q '"Managed"="N"' "$fresh/user.reg" || fail "the template prefix lacks Managed=N"
+  template_stop_server "$template"
+  rm -rf "$template"
+  mv "$fresh" "$template"
+  e2e_log "template prefix made in $(($(now_ms) - started)) ms"
+}
+
+template_stop_server() {
+  [ -d "$1" ] || return 0
+  WINEPREFIX="$1" "$WINESERVER" -k >/dev/null 2>&1 || true
+  WINEPREFIX="$1" "$WINESERVER" -w >/dev/null 2>&1 || true
+}
+
+# prefix_copy TEMPLATE DEST: the 1.3 GB of system DLLs are hard links (Wine
+# never writes them once the prefix is made; the registry is saved through a
+# new file and a rename), everything else is a real copy.
+prefix_copy() {
+  local from=$1 to=$2 entry
+  mkdir -p "$to/drive_c/windows"
+  for entry in "$from"/* "$from"/.update-timestamp; do
+    [ "$(basename "$entry")" = drive_c ] || cp -a "$entry" "$to/"
+  done
+  for entry in "$from"/drive_c/*; do
+    [ "$(basename "$entry")" = windows ] || cp -a "$entry" "$to/drive_c/"
+  done
+  for entry in "$from"/drive_c/windows/*; do
+    case $(basename "$entry") in
+      system32 | syswow64 | winsxs) cp -al "$entry" "$to/drive_c/windows/" ;;
+      *) cp -a "$entry" "$to/drive_c/windows/" ;;
+    esac
+  done
+}
+
+# ------------------------------------------------------------------ display
+
+# Xvfb picks its own free display number (-displayfd), so two runs on one
+# machine never collide.
+xvfb_start() {
+  local numberFile="$E2E_STATE/display.number"
+  mkdir -p "$E2E_STATE"
+  xvfb_stop
+  rm -f "$numberFile"
+  setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -dpi 96 \
+    3>"$numberFile" </dev/null >"$E2E_STATE/xvfb.log" 2>&1 &
+  echo $! >"$E2E_STATE/xvfb.pid"
+  wait_until 10 "Xvfb to choose a display" test -s "$numberFile" || fail "Xvfb did not start: $(cat "$E2E_STATE/xvfb.log")"
+  echo ":$(head -n1 "$numberFile")" >"$E2E_STATE/display"
+  wait_until 10 "display $(cat "$E2E_STATE/display") to answer" \
+    xdpyinfo -display "$(cat "$E2E_STATE/display")" >/dev/null 2>&1 || fail "Xvfb does not answer"
+  e2e_log "Xvfb pid $(cat "$E2E_STATE/xvfb.pid") on $(cat "$E2E_STATE/display")"
+}
+
+xvfb_stop() {
+  local pidFile="$E2E_STATE/xvfb.pid" pid
+  [ -f "$pidFile" ] || return 0
+  pid=$(cat "$pidFile")
+  # Only the Xvfb this helper started: its id, and its name to guard against reuse.
+  if [ -n "$pid" ] && [ "$(ps -o comm= -p "$pid" 2>/dev/null)" = Xvfb ]; then
+    kill "$pid" 2>/dev/null || true
+    wait_until 10 "Xvfb $pid to end" process_gone "$pid" || kill -9 "$pid" 2>/dev/null || true
+  fi
+  rm -f "$pidFile" "$E2E_STATE/display"
+}
+
+# The display this run started; else the caller's own (the demo on a desktop).
+use_display() {
+  if [ -f "$E2E_STATE/display" ]; then
+    DISPLAY=$(cat "$E2E_STATE/display")
+    export DISPLAY
+  fi
+  [ -n "${DISPLAY:-}" ] || fail "no display: the display fixture has not run"
+}
+
+# ------------------------------------------------------------------ scenarios
+
+# scenario_begin NAME HOSTNAME: a fresh prefix copied from the template, a
+# venue folder for the drives, and a wineserver whose first client ran with
+# the chosen host name (Wine takes the computer name from its first process).
+scenario_begin() {
+  SCENARIO_NAME=$1
+  local hostName=$2
+  SCENARIO_DIR="$E2E_STATE/scenarios/$SCENARIO_NAME"
+  SCENARIO_STARTED=()
+  [ -f "$E2E_STATE/template/system.reg" ] || fail "no template prefix: the template fixture has not run"
+  trap scenario_end EXIT
+  scenario_remove
+  mkdir -p "$SCENARIO_DIR/venue"
+  local started
+  started=$(now_ms)
+  prefix_copy "$E2E_STATE/template" "$SCENARIO_DIR/prefix"
+  export WINEPREFIX="$SCENARIO_DIR/prefix"
+  VENUE="$SCENARIO_DIR/venue"
+  use_display
+  # The server stays 30 s after its last client, so it survives the gaps
+  # between the steps of a scenario yet never outlives an aborted one for long.
+  local answer
+  answer=$(unshare --uts sh -c 'hostname "$1" && "$2" -p30 && exec "$3" "$4" computer-name' \
+    sh "$hostName" "$WINESERVER" "$WINE64" "$E2E_DRIVER") ||
+    fail "could not start the scenario's wineserver as $hostName (unshare --uts and hostname need root)"
+  local expected
+  expected=$(printf '%s' "$hostName" | tr '[:lower:]' '[:upper:]')
+  [ "$(field computer_name <<<"$answer")" = "$expected" ] ||
+    fail "the prefix reports computer name '$(field computer_name <<<"$answer")', wanted '$expected'"
+  e2e_log "scenario $SCENARIO_NAME ready as $expected in $(($(now_ms) - started)) ms"
+}
+
+scenario_end() {
+  local status=$?
+  local pid
+  # Only this scenario's prefix, never one the caller's environment named.
+  template_stop_server "$SCENARIO_DIR/prefix"
+  for pid in "${SCENARIO_STARTED[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  if [ "$status" -eq 0 ] && [ "${E2E_KEEP:-}" != 1 ]; then
+    scenario_remove
+  else
+    e2e_log "scenario folder kept: $SCENARIO_DIR"
+  fi
+  exit "$status"
+}
+
+scenario_remove() {
+  [ -d "$SCENARIO_DIR" ] || return 0
+  template_stop_server "$SCENARIO_DIR/prefix"
+  rm -rf "$SCENARIO_DIR"
+}
+
+# map_drive LETTER FOLDER: "e" -> the folder is E:\.
+map_drive() {
+  mkdir -p "$2"
+  ln -sfn "$(realpath "$2")" "$WINEPREFIX/dosdevices/${1,,}:"
+}
+
+# map_share SERVER SHARE FOLDER: the folder is \\SERVER\SHARE.
+map_share() {
+  mkdir -p "$3" "$WINEPREFIX/dosdevices/unc/${1,,}"
+  ln -sfn "$(realpath "$3")" "$WINEPREFIX/dosdevices/unc/${1,,}/${2,,}"
+}
+
+# install_corvane FOLDER: copies the program under test into a venue folder.
+install_corvane() {
+  mkdir -p "$1"
+  cp "$CORVANE_EXE" "$1/Corvane.exe"
+}
+
+# install_on_drive_e: Corvane in E:\Corvane, the usual place in these tests
+# (drive C: is refused on this platform). Sets PROGRAM_DIR (the Linux folder)
+# and PROGRAM_PATH (the Windows path to start).
+install_on_drive_e() {
+  map_drive e "$VENUE/e"
+  PROGRAM_DIR="$VENUE/e/Corvane"
+  PROGRAM_PATH='E:\Corvane\Corvane.exe'
+  install_corvane "$PROGRAM_DIR"
+}
+
+# start_program TAG PATH [ARGS...]: starts a Windows program (Windows or Linux
+# path) in the background; its exit code lands in $SCENARIO_DIR/TAG.exit when
+# it ends.
+start_program() {
+  local tag=$1 path=$2
+  shift 2
+  rm -f "$SCENARIO_DIR/$tag.exit"
+  (
+    "$WINE64" "$path" "$@" >"$SCENARIO_DIR/$tag.out" 2>&1
+    echo $? >"$SCENARIO_DIR/$tag.exit.tmp"
+    mv "$SCENARIO_DIR/$tag.exit.tmp" "$SCENARIO_DIR/$tag.exit"
+  ) &
+  SCENARIO_STARTED+=($!)
+  e2e_log "started $tag: $path"
+}
+
+# wait_exit TAG SECONDS: prints the program's exit code once it has ended.
+wait_exit() {
+  wait_until "$2" "$1 to end" test -f "$SCENARIO_DIR/$1.exit" || return 1
+  cat "$SCENARIO_DIR/$1.exit"
+}
+
+has_ended() { [ -f "$SCENARIO_DIR/$1.exit" ]; }
+
+# ------------------------------------------------------------------ driver
+
+# drv COMMAND ARGS...: runs the automation driver in the scenario's prefix;
+# its output on stdout, its complaints on stderr.
+# E2E_TRACE=1 logs each command and how long it took.
+drv() {
+  [ "${E2E_TRACE:-}" = 1 ] || { "$WINE64" "$E2E_DRIVER" "$@"; return; }
+  local started status=0
+  started=$(now_ms)
+  "$WINE64" "$E2E_DRIVER" "$@" || status=$?
+  e2e_log "driver $* -> $status in $(($(now_ms) - started)) ms"
+  return "$status"
+}
+
+# wait_main_window [SECONDS]: the driver's report on Corvane's main window
+# once it is shown; on a timeout, what windows there are instead.
+wait_main_window() {
+  drv wait-window --class CorvaneFMain --timeout "${1:-20}" && return 0
+  e2e_log "windows shown instead:"
+  drv list >&2 || true
+  return 1
+}
+
+# field KEY < driver-output: the value of one output line, unescaped.
+field() {
+  local key=$1 line
+  while IFS= read -r line; do
+    if [ "${line%%$'\t'*}" = "$key" ]; then
+      printf '%b' "${line#*$'\t'}"
+      return 0
+    fi
+  done
+  return 1
+}
+
+# ------------------------------------------------------------------ files
+
+# wait_file PATH SECONDS
+wait_file() { wait_until "$2" "file $1" test -e "$1"; }
+
+# ------------------------------------------------------------------ pictures
+
+# screenshot PNG: the whole screen.
+screenshot() { import -display "$DISPLAY" -window root "$1"; }
+
+# pixel PNG X Y: "R G B" of one pixel, 0..255.
+pixel() {
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# ------------------------------------------------------------------ checks
+
+expect_eq() {
+  local actual=$1 expected=$2 what=$3
+  [ "$actual" = "$expected" ] && return 0
+  printf 'FAIL: %s\n  expected: %s\n  actual:   %s\n' "$what" "${expected@Q}" "${actual@Q}" >&2
+  exit 1
+}
