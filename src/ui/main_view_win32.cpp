@@ -154,9 +154,10 @@ void MainView::Sync(bool repaintNow) {
     show(frameClock_, screen.clockShown);
 
     const MessageLabel& label = screen.message;
-    if (label.fontPoints != messagePoints_ || !messageFont_) {
+    if (label.fontPoints != messagePoints_ || label.bold != messageBold_ || !messageFont_) {
         messageFont_.Reset(Font(label.fontPoints, label.bold));
         messagePoints_ = label.fontPoints;
+        messageBold_ = label.bold;
         ::SendMessageW(message_, WM_SETFONT, reinterpret_cast<WPARAM>(messageFont_.Get()), FALSE);
     }
     ::SetWindowTextW(message_, win32::Widen(label.text).c_str());

@@ -56,6 +56,7 @@ private:
     HWND options_[3] = {};
     win32::UniqueFont buttonFont_, optionFont_, messageFont_;
     double messagePoints_ = 0;
+    bool messageBold_ = true;
     win32::UniqueBrush white_;
     win32::UniqueBitmap sandClock_;
     Area pressed_ = kNoArea;
