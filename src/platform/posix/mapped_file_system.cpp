@@ -109,24 +109,22 @@ Status MappedFileSystem::Delete(const std::string& path) {
     return Status::Ok();
 }
 
-Status MappedFileSystem::WriteText(const std::string& path, const std::string& text) {
+Status MappedFileSystem::Write(const std::string& path, const std::string& text, std::ios::openmode mode) {
     const fs::path local = Resolve(path);
     if (local.empty()) return Status::Fail(kBadNetPath, "CreateFile");
-    std::ofstream out(local, std::ios::binary | std::ios::trunc);
+    std::ofstream out(local, std::ios::binary | mode);
     if (!out) return Status::Fail(fs::is_directory(local.parent_path()) ? kAccessDenied : kPathNotFound, "CreateFile");
     out << Utf8ToCp1252(text);
     out.flush();
     return out ? Status::Ok() : Status::Fail(kAccessDenied, "WriteFile");
 }
 
+Status MappedFileSystem::WriteText(const std::string& path, const std::string& text) {
+    return Write(path, text, std::ios::trunc);
+}
+
 Status MappedFileSystem::AppendText(const std::string& path, const std::string& text) {
-    const fs::path local = Resolve(path);
-    if (local.empty()) return Status::Fail(kBadNetPath, "CreateFile");
-    std::ofstream out(local, std::ios::binary | std::ios::app);
-    if (!out) return Status::Fail(fs::is_directory(local.parent_path()) ? kAccessDenied : kPathNotFound, "CreateFile");
-    out << Utf8ToCp1252(text);
-    out.flush();
-    return out ? Status::Ok() : Status::Fail(kAccessDenied, "WriteFile");
+    return Write(path, text, std::ios::app);
 }
 
 Status MappedFileSystem::ReadText(const std::string& path, std::string& text) {

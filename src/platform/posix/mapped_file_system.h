@@ -1,5 +1,6 @@
 #pragma once
 #include <filesystem>
+#include <ios>
 
 #include "platform/file_system.h"
 
@@ -25,6 +26,8 @@ public:
     std::filesystem::path Resolve(const std::string& path) const;
 
 private:
+    Status Write(const std::string& path, const std::string& text, std::ios::openmode mode);
+
     std::filesystem::path root_;
 };
 
