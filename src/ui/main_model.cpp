@@ -41,7 +41,6 @@ const char* CodeOf(LanguageOption option) {
 MainModel::MainModel(AppContext& context, MainActions& actions) : context_(context), actions_(actions) {}
 
 void MainModel::Open() {
-    screen_.buttonsShown = true;
     Reset();
     if (context_.state.uiLanguageCode.empty()) {
         screen_.languagesShown = true;
