@@ -41,6 +41,9 @@ const char* CodeOf(LanguageOption option) {
 MainModel::MainModel(AppContext& context, MainActions& actions) : context_(context), actions_(actions) {}
 
 void MainModel::Open() {
+    // The caption is written on every activation; a window that opens without
+    // being activated (another program holds the foreground) shows it too.
+    screen_.caption = context_.programName + " " + context_.state.versionTitle;
     Reset();
     if (context_.state.uiLanguageCode.empty()) {
         screen_.languagesShown = true;

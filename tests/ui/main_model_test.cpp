@@ -56,6 +56,12 @@ TEST_F(FMain, OpensOnTheLanguagePanelWhileNoLanguageIsStored) {
 }
 
 TEST_F(FMain, CaptionIsProgramNameAndVersionTitleOnEveryActivation) {
+    model.Open();
+    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(Win1x)");
+    h.state.versionTitle = "(v25.0.0)(WinNT4)";
+    model.Activated();
+    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(WinNT4)");
+    h.state.versionTitle = "(v25.0.0)(Win1x)";
     model.Activated();
     EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(Win1x)");
     h.state.versionTitle = "(v25.0.0)(WinXP)";
