@@ -9,6 +9,7 @@ namespace {
 
 constexpr wchar_t kWindowClass[] = L"CorvaneFMain";
 constexpr wchar_t kPanelClass[] = L"CorvanePanel";
+constexpr int kIconResource = 1;
 constexpr int kSandClockResource = 101;
 constexpr int kMessageId = 10;
 constexpr int kFirstOptionId = 20;  // OBESP, OBPOR, OBENG
@@ -67,6 +68,10 @@ bool MainView::Load() {
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = module_;
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(module_, MAKEINTRESOURCEW(kIconResource));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(module_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                          ::GetSystemMetrics(SM_CXSMICON),
+                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
     windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
     windowClass.lpszClassName = kWindowClass;
     ::RegisterClassExW(&windowClass);
