@@ -19,7 +19,6 @@ constexpr int kTwipsPerInch = 1440;
 constexpr int kWindowWidth = 8400;
 constexpr int kWindowHeight = 8400;
 
-constexpr Rgb kWhite{255, 255, 255};
 constexpr Rgb kBlack{0, 0, 0};
 constexpr Rgb kRepairRed{192, 0, 0};
 constexpr Rgb kRestorePurple{192, 0, 192};

@@ -18,9 +18,8 @@ COLORREF ToColorRef(layout::Rgb colour) { return RGB(colour.r, colour.g, colour.
 
 // The screen's DPI before the window exists; the window keeps it.
 int ScreenDpi() {
-    HDC screen = ::GetDC(nullptr);
-    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
-    ::ReleaseDC(nullptr, screen);
+    const win32::ScreenDc screen(::GetDC(nullptr));
+    const int dpi = screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
     return dpi > 0 ? dpi : 96;
 }
 
@@ -118,8 +117,6 @@ bool MainView::Load() {
         ::SendMessageW(options_[i], WM_SETFONT, reinterpret_cast<WPARAM>(optionFont_.Get()), FALSE);
     }
     // The buttons panel and the overlay fill the window; the overlay is on top.
-    RECT client{};
-    ::GetClientRect(window_, &client);
     const layout::TwipsRect whole{0, 0, layout::kWindowWidth, layout::kWindowHeight};
     frameButtons_ = CreatePanel(kFrameButtons, whole);
     frameClock_ = CreatePanel(kFrameClock, whole);
@@ -203,14 +200,11 @@ void MainView::PaintPanel(HWND panel, HDC dc) {
                           ToColorRef(layout::kRestorePurple), L"RESTAURAR", buttonFont_.Get());
     } else if (panel == frameClock_ && sandClock_) {
         const RECT place = PxRect(layout::SandClockIn(layout::kWindowWidth, layout::kWindowHeight));
-        HDC memory = ::CreateCompatibleDC(dc);
-        {
-            win32::SelectGuard select(memory, sandClock_.Get());
-            ::SetStretchBltMode(dc, HALFTONE);
-            ::StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, memory, 0, 0,
-                         layout::kSandClockPixelsWide, layout::kSandClockPixelsHigh, SRCCOPY);
-        }
-        ::DeleteDC(memory);
+        const win32::MemoryDc memory(::CreateCompatibleDC(dc));
+        win32::SelectGuard select(memory.Get(), sandClock_.Get());
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, memory.Get(), 0,
+                     0, layout::kSandClockPixelsWide, layout::kSandClockPixelsHigh, SRCCOPY);
     }
 }
 
@@ -250,23 +244,25 @@ void MainView::OnCommand(int id, int code) {
     }
 }
 
-LRESULT CALLBACK MainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+MainView* MainView::ViewOf(HWND window, UINT message, LPARAM lParam) {
+    // The view travels in the creation parameters and stays in the user data.
     if (message == WM_NCCREATE) {
         auto* view = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        view->window_ = window;
         ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        return view;
     }
-    auto* view = reinterpret_cast<MainView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-    return view != nullptr ? view->HandleWindow(message, wParam, lParam)
-                           : ::DefWindowProcW(window, message, wParam, lParam);
+    return reinterpret_cast<MainView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK MainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    MainView* view = ViewOf(window, message, lParam);
+    if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) view->window_ = window;
+    return view->HandleWindow(message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* view = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(panel, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-    }
-    auto* view = reinterpret_cast<MainView*>(::GetWindowLongPtrW(panel, GWLP_USERDATA));
+    MainView* view = ViewOf(panel, message, lParam);
     return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
                            : ::DefWindowProcW(panel, message, wParam, lParam);
 }

@@ -40,25 +40,28 @@ namespace detail {
 inline HANDLE NullHandle() { return nullptr; }
 inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
-inline void CloseFind(HANDLE h) { ::FindClose(h); }
 template <typename G>
 G NullGdi() { return nullptr; }
 template <typename G>
 void DeleteGdi(G object) { ::DeleteObject(object); }
 inline HWND NullWindow() { return nullptr; }
 inline void Destroy(HWND window) { ::DestroyWindow(window); }
+inline HDC NullDc() { return nullptr; }
+inline void DeleteMemoryDc(HDC dc) { ::DeleteDC(dc); }
+inline void ReleaseScreenDc(HDC dc) { ::ReleaseDC(nullptr, dc); }
 inline HMODULE NullModule() { return nullptr; }
 inline void Free(HMODULE module) { ::FreeLibrary(module); }
 }  // namespace detail
 
 using UniqueHandle = Owned<HANDLE, detail::NullHandle, detail::CloseKernelHandle>;
 using UniqueFile = Owned<HANDLE, detail::InvalidHandle, detail::CloseKernelHandle>;
-using UniqueFind = Owned<HANDLE, detail::InvalidHandle, detail::CloseFind>;
 using UniqueFont = Owned<HFONT, detail::NullGdi<HFONT>, detail::DeleteGdi<HFONT>>;
 using UniqueBrush = Owned<HBRUSH, detail::NullGdi<HBRUSH>, detail::DeleteGdi<HBRUSH>>;
 using UniquePen = Owned<HPEN, detail::NullGdi<HPEN>, detail::DeleteGdi<HPEN>>;
 using UniqueBitmap = Owned<HBITMAP, detail::NullGdi<HBITMAP>, detail::DeleteGdi<HBITMAP>>;
 using UniqueWindow = Owned<HWND, detail::NullWindow, detail::Destroy>;
+using MemoryDc = Owned<HDC, detail::NullDc, detail::DeleteMemoryDc>;
+using ScreenDc = Owned<HDC, detail::NullDc, detail::ReleaseScreenDc>;
 using UniqueModule = Owned<HMODULE, detail::NullModule, detail::Free>;
 
 // Puts a GDI object into a DC for one scope and puts the old one back.
