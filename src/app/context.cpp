@@ -1,6 +1,6 @@
 #include "app/context.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace corvane {
 

@@ -1,6 +1,6 @@
 #include "app/date_helpers.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/clock.h"
 
 namespace corvane {
@@ -39,7 +39,7 @@ void SetDateStamps(DateStamps& s, const DateTime& moment) {
 DateTime GetMachineDateTime(const AppContext& context, const std::string& machineName) {
     const ProgramState& state = context.state;
     // A developer machine has no suite network to ask.
-    if (Contains(UpperCase(state.computerName), UpperCase(state.devMachineMarker))) return context.clock.Now();
+    if (NameHasDevMarker(state)) return context.clock.Now();
 
     std::optional<TimeOfDayRecord> record;
     if (Trim(machineName).empty()) {

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "app/context.h"
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace corvane {
 

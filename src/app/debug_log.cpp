@@ -1,6 +1,6 @@
 #include "app/debug_log.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 

@@ -1,6 +1,6 @@
 #include "app/language_store.h"
 
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 
 namespace corvane {

@@ -1,6 +1,6 @@
 #include "app/main_machine.h"
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace corvane {
 

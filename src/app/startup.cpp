@@ -5,7 +5,7 @@
 #include "app/language_store.h"
 #include "app/main_machine.h"
 #include "app/platform_detect.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/instance.h"
@@ -41,10 +41,6 @@ void SetVersionTexts(ProgramState& state, int major, int minor, int revision) {
         "v" + std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
     state.shortVersion = std::to_string(major);
     state.versionTitle = "(" + state.versionString + ")(" + state.platformLabel + ")";
-}
-
-bool IsDevMachine(const ProgramState& state) {
-    return Contains(UpperCase(state.computerName), UpperCase(state.devMachineMarker));
 }
 
 bool AskDeveloperQuestions(AppContext& context) {
@@ -86,7 +82,7 @@ std::string ReadMainMachineName(AppContext& context) {
 }
 
 std::string ChooseSharedDataFolder(const ProgramState& state) {
-    if (IsDevMachine(state) || state.devMachineFlag == "YES") return "D:\\Shared";
+    if (NameHasDevMarker(state) || state.devMachineFlag == "YES") return "D:\\Shared";
     if (UpperCase(state.computerName) == UpperCase(state.mainMachineName)) return "G:\\Shared";
     return "\\\\" + state.mainMachineName + "\\G\\Shared";
 }
@@ -120,7 +116,7 @@ StartupOutcome RunStartup(AppContext& context) {
         AppendDebugLine(context, "ActivatePrevInstance");
     }
 
-    if (IsDevMachine(state)) {
+    if (NameHasDevMarker(state)) {
         state.devMachineFlag = "YES";
         if (!AskDeveloperQuestions(context)) return StartupOutcome::EndProgram;
     }

@@ -17,7 +17,6 @@ StartupOutcome RunStartup(AppContext& context);
 
 // The parts of the start-up with rules of their own, for the tests.
 void SetVersionTexts(ProgramState& state, int major, int minor, int revision);
-bool IsDevMachine(const ProgramState& state);
 bool AskDeveloperQuestions(AppContext& context);  // false: end the program
 std::string ReadMainMachineName(AppContext& context);
 std::string ChooseSharedDataFolder(const ProgramState& state);

@@ -35,4 +35,8 @@ struct ProgramState {
     DateStamps stamps;
 };
 
+// The computer name holds the developer-machine marker (any letter case). The
+// start-up may change the name later; the flag keeps what it was at start.
+bool NameHasDevMarker(const ProgramState& state);
+
 }  // namespace corvane

@@ -2,7 +2,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace corvane {
 

@@ -1,7 +1,7 @@
 #include "ui/main_model.h"
 
 #include "app/language_store.h"
-#include "app/text.h"
+#include "base/text.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -70,12 +70,12 @@ void MainModel::Activated() {
 
 bool MainModel::ActionUnderWay() const { return inAction_ || screen_.clockShown || !screen_.windowShown; }
 
-void MainModel::Run(void (MainActions::*entry)()) {
+void MainModel::Run(void (MainActions::*entry)(MainWindowPort&)) {
     // The actions wait with the window alive, so input can arrive inside one:
     // a second action must not start within the first.
     if (ActionUnderWay()) return;
     inAction_ = true;
-    (actions_.*entry)();
+    (actions_.*entry)(*this);
     inAction_ = false;
 }
 
@@ -140,6 +140,16 @@ void MainModel::HideBusy() {
     screen_.clockShown = false;
     screen_.hourglass = false;
     Changed();
+}
+
+bool MainModel::MessageVisible() const {
+    return screen_.windowShown && screen_.messageAreaShown && screen_.message.shown;
+}
+
+void MainModel::ShowMessageText(const std::string& text, double fontPoints) {
+    screen_.message.text = text;
+    screen_.message.fontPoints = fontPoints;
+    Changed(true);
 }
 
 void MainModel::HideForRestore() {

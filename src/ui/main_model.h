@@ -3,20 +3,14 @@
 #include <string>
 
 #include "app/context.h"
+#include "dbmaint/main_window_port.h"
+#include "ui/main_actions.h"
 #include "ui/main_layout.h"
 
 namespace corvane {
 
 // The three option buttons of the language panel, in their order on screen.
 enum class LanguageOption { None, Spanish, Portuguese, English };
-
-// The two entries the main window starts. The database modules fill them in.
-class MainActions {
-public:
-    virtual ~MainActions() = default;
-    virtual void RepairRequest() = 0;  // LBLDBREPAIRFG_Click
-    virtual void RestoreEntry() = 0;   // LBLRESTOREFG_Click
-};
 
 // LBLMSG: the message label of the message area.
 struct MessageLabel {
@@ -42,7 +36,7 @@ struct MainScreen {
 
 // FMain's behaviour, free of any window system: every user action and
 // notification of the window arrives here, and the view redraws from Screen().
-class MainModel {
+class MainModel : public MainWindowPort {
 public:
     MainModel(AppContext& context, MainActions& actions);
 
@@ -66,16 +60,17 @@ public:
     void Cancel();  // Esc, through CBCancel
     void CloseRequest();
 
-    // For the actions: the busy overlay with the hourglass, and the hand-over
-    // to the restore screen and back.
-    void ShowBusy();
-    void HideBusy();
-    void HideForRestore();
-    void ShowAfterRestore();
+    // The port the actions reach the window through.
+    void ShowBusy() override;
+    void HideBusy() override;
+    bool MessageVisible() const override;
+    void ShowMessageText(const std::string& text, double fontPoints) override;
+    void HideForRestore() override;
+    void ShowAfterRestore() override;
 
 private:
     bool ActionUnderWay() const;
-    void Run(void (MainActions::*entry)());
+    void Run(void (MainActions::*entry)(MainWindowPort&));
     void Changed(bool repaintNow = false);
 
     AppContext& context_;

@@ -43,11 +43,13 @@ void DrawRoundedButton(HDC dc, const RECT& shape, const RECT& caption, COLORREF 
 
 }  // namespace
 
-MainView::MainView(MainModel& model, HINSTANCE module, HWND owner)
-    : model_(model), module_(module), owner_(owner), dpi_(ScreenDpi()) {}
+MainView::MainView(MainModel& model, win32::MessagePump& pump, HINSTANCE module, HWND owner)
+    : model_(model), pump_(pump), module_(module), owner_(owner), dpi_(ScreenDpi()) {}
 
 MainView::~MainView() {
     model_.SetObserver(nullptr);
+    if (previewId_ != 0) pump_.RemovePreview(previewId_);
+    pump_.RemoveDialogWindow(window_);
     if (window_ != nullptr) ::DestroyWindow(window_);
 }
 
@@ -125,6 +127,10 @@ bool MainView::Load() {
     ::ShowWindow(cancel_, SW_SHOWNA);
 
     model_.SetObserver([this](bool repaintNow) { Sync(repaintNow); });
+    previewId_ = pump_.AddPreview([this](const MSG& message) { return PreTranslate(message); });
+    // Tab and arrows among the language options, Enter and Esc as a dialog's
+    // default and cancel buttons.
+    pump_.AddDialogWindow(window_);
     return true;
 }
 
@@ -346,21 +352,6 @@ bool MainView::PreTranslate(const MSG& message) {
     model_.KeyDown(static_cast<int>(message.wParam), shift, ctrl, alt);
     // The key goes on to the focused control, as a key preview lets it.
     return false;
-}
-
-int MainView::RunMessageLoop() {
-    MSG message{};
-    for (;;) {
-        const BOOL got = ::GetMessageW(&message, nullptr, 0, 0);
-        if (got == 0 || got == -1) break;
-        if (PreTranslate(message)) continue;
-        // Tab and arrows among the language options, Enter and Esc as a
-        // dialog's default and cancel buttons.
-        if (::IsDialogMessageW(window_, &message)) continue;
-        ::TranslateMessage(&message);
-        ::DispatchMessageW(&message);
-    }
-    return static_cast<int>(message.wParam);
 }
 
 }  // namespace corvane

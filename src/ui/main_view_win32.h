@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "platform/win32/handles.h"
+#include "platform/win32/message_pump.h"
 #include "ui/main_model.h"
 
 namespace corvane {
@@ -11,21 +12,20 @@ namespace corvane {
 // hiding one is one call; the big buttons are painted, not controls.
 class MainView {
 public:
-    MainView(MainModel& model, HINSTANCE module, HWND owner);
+    MainView(MainModel& model, win32::MessagePump& pump, HINSTANCE module, HWND owner);
     MainView(const MainView&) = delete;
     MainView& operator=(const MainView&) = delete;
     ~MainView();
 
-    // Creates the window and its panels, laid out for the screen's DPI;
-    // the window stays hidden until the model shows it.
+    // Creates the window and its panels, laid out for the screen's DPI, and
+    // registers its key preview and dialog keys with the pump; the window
+    // stays hidden until the model shows it.
     bool Load();
     HWND Window() const { return window_; }
 
+private:
     // The key preview: the window sees every key before the focused control.
     bool PreTranslate(const MSG& message);
-    int RunMessageLoop();
-
-private:
     enum Panel { kFrameMain = 1, kFrameLanguages, kFrameButtons, kFrameClock };
     enum Area { kNoArea, kRepairArea, kRestoreArea };
 
@@ -48,6 +48,8 @@ private:
     HFONT Font(double points, bool bold) const;
 
     MainModel& model_;
+    win32::MessagePump& pump_;
+    int previewId_ = 0;
     HINSTANCE module_;
     HWND owner_;
     int dpi_ = 96;

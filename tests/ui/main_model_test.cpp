@@ -11,14 +11,17 @@ constexpr int kD = 68, kR = 82;
 
 class CountingActions : public MainActions {
 public:
-    void RepairRequest() override {
+    void RepairRequest(MainWindowPort& window) override {
         ++repairs;
+        port = &window;
         if (during) during();
     }
-    void RestoreEntry() override {
+    void RestoreEntry(MainWindowPort& window) override {
         ++restores;
+        port = &window;
         if (during) during();
     }
+    MainWindowPort* port = nullptr;
     int repairs = 0, restores = 0;
     std::function<void()> during;
 };
@@ -149,8 +152,10 @@ TEST_F(FMain, EscClearsTheChoiceSoTheNextQuestionIsSpanish) {
 
 TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
     OpenOnLanguagePanel();
-    model.ConfirmLanguage();  // nothing chosen yet: stays
+    model.ConfirmLanguage();  // Enter with nothing chosen: stays, stores nothing, asks nothing
     EXPECT_TRUE(model.Screen().languagesShown);
+    EXPECT_TRUE(h.dialogs.shown.empty());
+    EXPECT_FALSE(h.drives.files.Exists("E:\\Corvane\\Corvane.lng"));
     model.ChooseLanguage(LanguageOption::English);
     model.ConfirmLanguage();
     EXPECT_EQ(h.drives.ReadFile("E:\\Corvane\\Corvane.lng"), "3\r\n");
@@ -234,6 +239,21 @@ TEST_F(FMain, BusyShowsTheOverlayAndHourglassAndRepaintsAtOnce) {
     EXPECT_TRUE(model.Screen().clockShown && model.Screen().hourglass);
     EXPECT_TRUE(repaintedNow);
     model.HideBusy();
+    EXPECT_FALSE(model.Screen().clockShown || model.Screen().hourglass);
+}
+
+TEST_F(FMain, ActionsReachTheWindowThroughItsModel) {
+    model.Open();
+    actions.during = [this] {
+        actions.port->ShowBusy();
+        EXPECT_TRUE(model.Screen().clockShown && model.Screen().hourglass);
+        EXPECT_FALSE(actions.port->MessageVisible()) << "LBLMSG is hidden in the home state";
+        actions.port->ShowMessageText("\rG:\\Shared\\x.mdb", 12);
+        actions.port->HideBusy();
+    };
+    model.ClickRepair();
+    ASSERT_EQ(actions.port, &model);
+    EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
     EXPECT_FALSE(model.Screen().clockShown || model.Screen().hourglass);
 }
 

@@ -10,6 +10,7 @@
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/instance_win32.h"
+#include "platform/win32/message_pump.h"
 #include "platform/win32/system_info_win32.h"
 #include "ui/main_model.h"
 #include "ui/main_view_win32.h"
@@ -18,8 +19,8 @@ namespace {
 
 class NoActions : public corvane::MainActions {
 public:
-    void RepairRequest() override {}
-    void RestoreEntry() override {}
+    void RepairRequest(corvane::MainWindowPort&) override {}
+    void RestoreEntry(corvane::MainWindowPort&) override {}
 };
 
 }  // namespace
@@ -42,9 +43,10 @@ int wmain(int argc, wchar_t** argv) {
 
     NoActions actions;
     MainModel model(context, actions);
-    MainView view(model, ::GetModuleHandleW(nullptr), instance.AppWindow());
+    win32::MessagePump pump;
+    MainView view(model, pump, ::GetModuleHandleW(nullptr), instance.AppWindow());
     if (!view.Load()) return 1;
     model.Open();
     if (state == L"busy") model.ShowBusy();
-    return view.RunMessageLoop();
+    return pump.Run();
 }

@@ -1,5 +1,6 @@
-// Corvane's entry point: builds the Windows services, runs the start-up and
-// hands the run over to the main window.
+// Corvane's composition root: builds the Windows services, runs the start-up,
+// wires the main window's model, view and actions, and runs the one message
+// pump until the program ends.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -8,10 +9,11 @@
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/instance_win32.h"
+#include "platform/win32/message_pump.h"
 #include "platform/win32/system_info_win32.h"
 #include "ui/main_model.h"
 #include "ui/main_view_win32.h"
-#include "ui/pending_actions.h"
+#include "ui/database_actions.h"
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     using namespace corvane;
@@ -31,9 +33,10 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
 
     if (RunStartup(context) == StartupOutcome::EndProgram) return 0;
 
-    PendingActions actions(context);
+    DatabaseActions actions(context);
     MainModel model(context, actions);
-    MainView view(model, module, instance.AppWindow());
+    win32::MessagePump pump;
+    MainView view(model, pump, module, instance.AppWindow());
     if (!view.Load()) {
         const DWORD error = ::GetLastError();
         MessageBoxRequest request;
@@ -45,5 +48,5 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     }
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     model.Open();
-    return view.RunMessageLoop();
+    return pump.Run();
 }

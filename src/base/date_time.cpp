@@ -1,4 +1,4 @@
-#include "platform/date_time.h"
+#include "base/date_time.h"
 
 namespace corvane {
 namespace {

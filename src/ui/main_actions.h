@@ -1,0 +1,15 @@
+#pragma once
+#include "dbmaint/main_window_port.h"
+
+namespace corvane {
+
+// The two entries the main window starts; the window hands itself over as
+// the port the work reaches it through.
+class MainActions {
+public:
+    virtual ~MainActions() = default;
+    virtual void RepairRequest(MainWindowPort& window) = 0;  // LBLDBREPAIRFG_Click
+    virtual void RestoreEntry(MainWindowPort& window) = 0;   // LBLRESTOREFG_Click
+};
+
+}  // namespace corvane
