@@ -1,5 +1,8 @@
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/status.h"
 
@@ -9,6 +12,19 @@ namespace corvane {
 // answer apart from a path that is simply not there.
 enum class EntryKind { None, File, Folder, Unreachable };
 
+// A moment as the file system stamps it: 100-nanosecond ticks since
+// 1601-01-01 UTC, as Windows keeps file times. Only ever compared.
+using FileTime = std::int64_t;
+
+struct FileEntry {
+    std::string name;  // as stored, letter case kept
+    std::string path;  // folder + "\" + name
+    FileTime created = 0;
+};
+
+// Bytes copied so far and the file's size, as the system reports them.
+using CopyProgress = std::function<void(std::uint64_t copied, std::uint64_t total)>;
+
 // Paths are Windows path texts in UTF-8 ("G:\Shared\x.mdb", "\\Monitor\G").
 // Text files are stored in the system's ANSI code page; contents here are UTF-8.
 class FileSystem {
@@ -16,12 +32,33 @@ public:
     virtual ~FileSystem() = default;
 
     virtual EntryKind Lookup(const std::string& path) = 0;
-    virtual Status Delete(const std::string& path) = 0;
+    // The files of a folder (no subfolders), in the order the file system
+    // returns them: names sorted without regard to letter case on NTFS and Wine.
+    virtual Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) = 0;
+    virtual Status CreationTime(const std::string& path, FileTime& created) = 0;
+
+    virtual Status Delete(const std::string& path) = 0;  // files only
+    // One level; an existing folder fails with 183 (ERROR_ALREADY_EXISTS).
+    virtual Status CreateFolder(const std::string& path) = 0;
+    // Copies a file over a new or existing one and flushes it to the disk.
+    // progress, when given, hears of the copy where the system reports it.
+    virtual Status Copy(const std::string& from, const std::string& to, const CopyProgress& progress = {}) = 0;
+    // Puts from in the place of to with one rename, replacing to when it
+    // exists: at every moment to is whole, old or new, even if the program is
+    // killed. Both must be in one folder.
+    virtual Status Replace(const std::string& from, const std::string& to) = 0;
+
     // Creates the file, replacing one of the same name.
     virtual Status WriteText(const std::string& path, const std::string& text) = 0;
-    // Appends, creating the file when it is missing.
+    // Appends one record in one write, creating the file when it is missing.
+    // Other writers are kept out while it is open, so records of several
+    // machines never splice; a writer in the way is waited for a short while.
     virtual Status AppendText(const std::string& path, const std::string& text) = 0;
+    // A text file in the ANSI code page, or in UTF-8 or UTF-16 with a
+    // byte-order mark, as Notepad saves them.
     virtual Status ReadText(const std::string& path, std::string& text) = 0;
+    // The file's bytes as they are (lock files are binary).
+    virtual Status ReadBytes(const std::string& path, std::string& bytes) = 0;
 
     bool Exists(const std::string& path) {
         const EntryKind kind = Lookup(path);

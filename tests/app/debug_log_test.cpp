@@ -2,33 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "support/failing_file_system.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
-
-// Lets one kind of file operation fail, as a read-only program folder would.
-class FailingFileSystem : public FileSystem {
-public:
-    explicit FailingFileSystem(FileSystem& inner) : inner_(inner) {}
-    EntryKind Lookup(const std::string& path) override { return inner_.Lookup(path); }
-    Status Delete(const std::string& path) override {
-        return failDelete ? Status::Fail(5, "DeleteFile") : inner_.Delete(path);
-    }
-    Status WriteText(const std::string& path, const std::string& text) override {
-        return failWrite ? Status::Fail(5, "CreateFile") : inner_.WriteText(path, text);
-    }
-    Status AppendText(const std::string& path, const std::string& text) override {
-        return inner_.AppendText(path, text);
-    }
-    Status ReadText(const std::string& path, std::string& text) override { return inner_.ReadText(path, text); }
-
-    bool failDelete = false;
-    bool failWrite = false;
-
-private:
-    FileSystem& inner_;
-};
 
 class DebugLog : public ::testing::Test {
 protected:
@@ -80,7 +58,8 @@ TEST_F(DebugLog, RecordsAreQuotedLinesAppendedAfterTheHeader) {
 }
 
 TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
-    FailingFileSystem failing(h.drives.files);
+    testing::FailingFileSystem failing(h.drives.files);
+    using Op = testing::FailingFileSystem::Op;
     AppContext failingContext{h.state, failing, h.dialogs, h.system, h.clock, h.instance, h.process,
                               h.context.programFolder, h.context.programName};
 
@@ -98,8 +77,9 @@ TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
         h.drives.MakeFolder("E:\\Corvane");
         if (c.switchIsFolder) h.drives.MakeFolder("E:\\Corvane\\Corvane.deb");
         else h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
-        failing.failDelete = c.failDelete;
-        failing.failWrite = c.failWrite;
+        failing.Clear();
+        if (c.failDelete) failing.Fail(Op::Delete);
+        if (c.failWrite) failing.Fail(Op::WriteText);
 
         StartDebugLog(failingContext);
         EXPECT_EQ(h.state.debugLogPath, "") << c.name;

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <vector>
+
 #include "platform/posix/ansi_codec.h"
 #include "support/fakes.h"
 
@@ -41,19 +45,32 @@ TEST(MappedFileSystem, TextFilesAreStoredInTheAnsiCodePage) {
     EXPECT_EQ(text, "ATENÇÃO! Español €\r\nok");
 }
 
-TEST(MappedFileSystem, FailuresCarryTheWindowsErrorCode) {
+// A drive letter with no folder is a missing path, a server with none a
+// network path that cannot be found, as Windows answers for them.
+TEST(MappedFileSystem, UnmappedDrivesAndServersFailAsOnWindows) {
     testing::TempDrives drives;
-    drives.MakeFolder("E:\\Folder");
-    std::string text;
-    EXPECT_EQ(drives.files.Delete("E:\\missing.txt").code, 2u);
-    EXPECT_EQ(drives.files.Delete("E:\\Folder").code, 5u);
-    EXPECT_EQ(drives.files.ReadText("E:\\Folder", text).code, 5u);
-    EXPECT_EQ(drives.files.WriteText("E:\\No\\Such\\x.txt", "x").code, 3u);
+    std::vector<FileEntry> listed;
+    EXPECT_EQ(drives.files.WriteText("Q:\\x.txt", "x").code, 3u);
+    EXPECT_EQ(drives.files.ListFiles("Q:\\Shared", listed).code, 3u);
     EXPECT_EQ(drives.files.WriteText("\\\\Gone\\G\\x.txt", "x").code, 53u);
+    EXPECT_EQ(drives.files.Copy("E:\\Corvane\\a", "\\\\Gone\\G\\a").code, 53u);
+}
+
+// What Wine reports as creation time, and what the core's tests set to stage
+// an old or a fresh lock file.
+TEST(MappedFileSystem, CreationTimeIsTheLastWriteTimeInWindowsTicks) {
+    testing::TempDrives drives;
+    drives.WriteFile("E:\\Keystone.ldb", "lock");
+    const auto oneDayAfter1970 = std::chrono::sys_seconds{std::chrono::hours(24)};
+    std::filesystem::last_write_time(drives.Local("E:\\Keystone.ldb"),
+                                     std::chrono::file_clock::from_sys(oneDayAfter1970));
+    FileTime created = 0;
+    ASSERT_TRUE(drives.files.CreationTime("E:\\Keystone.ldb", created));
+    EXPECT_EQ(created, 116'444'736'000'000'000 + 864'000'000'000);
 }
 
 TEST(AnsiCodec, UnknownCharactersBecomeQuestionMarks) {
-    EXPECT_EQ(Utf8ToCp1252("日本 ok"), "?? ok");
+    EXPECT_EQ(Utf8ToCp1252("日本 ok 😀"), "?? ok ?");
     EXPECT_EQ(Utf8ToCp1252("\xFF"), "?");
     EXPECT_EQ(Cp1252ToUtf8("\x81"), "?");
 }

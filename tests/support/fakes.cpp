@@ -27,7 +27,14 @@ TempDrives::~TempDrives() {
     fs::remove_all(root, ec);
 }
 
-void TempDrives::MakeFolder(const std::string& windowsPath) { fs::create_directories(Local(windowsPath)); }
+void TempDrives::MakeFolder(const std::string& windowsPath) {
+    // A drive the test names is mapped on first use, as a venue's would be.
+    if (windowsPath.size() >= 2 && windowsPath[1] == ':') {
+        const char letter = static_cast<char>(windowsPath[0] | 0x20);
+        fs::create_directories(root / std::string(1, letter));
+    }
+    fs::create_directories(Local(windowsPath));
+}
 
 void TempDrives::WriteFile(const std::string& windowsPath, const std::string& bytes) {
     std::ofstream out(Local(windowsPath), std::ios::binary);

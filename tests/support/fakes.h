@@ -1,6 +1,7 @@
 #pragma once
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -9,6 +10,7 @@
 #include <vector>
 
 #include "app/context.h"
+#include "dbmaint/main_window_port.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
@@ -23,6 +25,7 @@ class ScriptedDialogs : public Dialogs {
 public:
     Answer Show(const MessageBoxRequest& request) override {
         shown.push_back(request);
+        if (onShow) onShow(request);
         if (answers.empty()) return request.buttons == Buttons::Ok ? Answer::Ok : Answer::No;
         const Answer answer = answers.front();
         answers.pop_front();
@@ -30,6 +33,8 @@ public:
     }
     std::deque<Answer> answers;
     std::vector<MessageBoxRequest> shown;
+    // What the world does while the box is open (a share comes back, say).
+    std::function<void(const MessageBoxRequest&)> onShow;
 };
 
 class FakeSystemInfo : public SystemInfo {
@@ -77,6 +82,32 @@ class RecordingProcess : public Process {
 public:
     void End(int exitCode) override { endedWith = exitCode; }
     std::optional<int> endedWith;
+};
+
+// The main window as the database work sees it: records what it was asked.
+class RecordingWindow : public MainWindowPort {
+public:
+    void ShowBusy() override {
+        busy = true;
+        events.push_back("busy");
+    }
+    void HideBusy() override {
+        busy = false;
+        events.push_back("idle");
+    }
+    bool MessageVisible() const override { return messageVisible; }
+    void ShowMessageText(const std::string& text, double fontPoints) override {
+        messages.push_back(text);
+        messagePoints = fontPoints;
+    }
+    void HideForRestore() override { events.push_back("hidden"); }
+    void ShowAfterRestore() override { events.push_back("shown"); }
+
+    bool busy = false;
+    bool messageVisible = false;
+    double messagePoints = 0;
+    std::vector<std::string> events;
+    std::vector<std::string> messages;
 };
 
 // A temporary folder laid out as Wine's dosdevices: E: holds the program's

@@ -1,6 +1,5 @@
 #pragma once
 #include <filesystem>
-#include <ios>
 
 #include "platform/file_system.h"
 
@@ -11,23 +10,32 @@ namespace corvane {
 // (a folder named "e:" would read as a drive on Windows itself).
 // Names match without regard to letter case, as on Windows. A drive or server
 // with no folder is unreachable.
+//
+// It answers as the Win32 file system does under Wine: the same error numbers
+// with an English system text, folders listed by name without regard to case,
+// and a file's last-write time as its creation time (so tests set "creation
+// times" with std::filesystem::last_write_time).
 class MappedFileSystem : public FileSystem {
 public:
     explicit MappedFileSystem(std::filesystem::path root);
 
     EntryKind Lookup(const std::string& path) override;
+    Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override;
+    Status CreationTime(const std::string& path, FileTime& created) override;
     Status Delete(const std::string& path) override;
+    Status CreateFolder(const std::string& path) override;
+    Status Copy(const std::string& from, const std::string& to, const CopyProgress& progress = {}) override;
+    Status Replace(const std::string& from, const std::string& to) override;
     Status WriteText(const std::string& path, const std::string& text) override;
     Status AppendText(const std::string& path, const std::string& text) override;
     Status ReadText(const std::string& path, std::string& text) override;
+    Status ReadBytes(const std::string& path, std::string& bytes) override;
 
     // Where a Windows path lies on this machine; empty when its drive or
     // server is not mapped.
     std::filesystem::path Resolve(const std::string& path) const;
 
 private:
-    Status Write(const std::string& path, const std::string& text, std::ios::openmode mode);
-
     std::filesystem::path root_;
 };
 

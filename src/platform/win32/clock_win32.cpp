@@ -29,6 +29,27 @@ bool RunningUnderWine() {
     return ntdll != nullptr && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
+std::wstring SystemLibraryPath(const wchar_t* fileName) {
+    std::wstring folder(MAX_PATH, L'\0');
+    UINT length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+    if (length >= folder.size()) {
+        // Too small: the answer is the size needed, terminator included.
+        folder.resize(length);
+        length = ::GetSystemDirectoryW(folder.data(), static_cast<UINT>(folder.size()));
+        if (length >= folder.size()) return {};
+    }
+    if (length == 0) return {};
+    folder.resize(length);
+    if (folder.back() != L'\\') folder += L'\\';
+    return folder + fileName;
+}
+
+UniqueModule LoadSystemLibrary(const wchar_t* fileName) {
+    const std::wstring path = SystemLibraryPath(fileName);
+    if (path.empty()) return UniqueModule();
+    return UniqueModule(::LoadLibraryW(path.c_str()));
+}
+
 DateTime Win32Clock::Now() {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
@@ -38,7 +59,7 @@ DateTime Win32Clock::Now() {
 std::optional<TimeOfDayRecord> Win32Clock::RemoteTimeOfDay(const std::string& server) {
     if (RunningUnderWine()) return std::nullopt;
 
-    UniqueModule netapi(::LoadLibraryW(L"netapi32.dll"));
+    const UniqueModule netapi = LoadSystemLibrary(L"netapi32.dll");
     if (!netapi) return std::nullopt;
     const auto remoteTod = reinterpret_cast<NetRemoteTodFn>(
         reinterpret_cast<void*>(::GetProcAddress(netapi.Get(), "NetRemoteTOD")));

@@ -3,13 +3,21 @@
 
 namespace corvane::win32 {
 
+// The file system as the program sees it on Windows. Every failure carries
+// the system's error number and its text.
 class Win32FileSystem : public FileSystem {
 public:
     EntryKind Lookup(const std::string& path) override;
+    Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override;
+    Status CreationTime(const std::string& path, FileTime& created) override;
     Status Delete(const std::string& path) override;
+    Status CreateFolder(const std::string& path) override;
+    Status Copy(const std::string& from, const std::string& to, const CopyProgress& progress = {}) override;
+    Status Replace(const std::string& from, const std::string& to) override;
     Status WriteText(const std::string& path, const std::string& text) override;
     Status AppendText(const std::string& path, const std::string& text) override;
     Status ReadText(const std::string& path, std::string& text) override;
+    Status ReadBytes(const std::string& path, std::string& bytes) override;
 };
 
 }  // namespace corvane::win32

@@ -40,6 +40,7 @@ namespace detail {
 inline HANDLE NullHandle() { return nullptr; }
 inline HANDLE InvalidHandle() { return INVALID_HANDLE_VALUE; }
 inline void CloseKernelHandle(HANDLE h) { ::CloseHandle(h); }
+inline void CloseFind(HANDLE h) { ::FindClose(h); }
 template <typename G>
 G NullGdi() { return nullptr; }
 template <typename G>
@@ -55,6 +56,7 @@ inline void Free(HMODULE module) { ::FreeLibrary(module); }
 
 using UniqueHandle = Owned<HANDLE, detail::NullHandle, detail::CloseKernelHandle>;
 using UniqueFile = Owned<HANDLE, detail::InvalidHandle, detail::CloseKernelHandle>;
+using UniqueFind = Owned<HANDLE, detail::InvalidHandle, detail::CloseFind>;
 using UniqueFont = Owned<HFONT, detail::NullGdi<HFONT>, detail::DeleteGdi<HFONT>>;
 using UniqueBrush = Owned<HBRUSH, detail::NullGdi<HBRUSH>, detail::DeleteGdi<HBRUSH>>;
 using UniquePen = Owned<HPEN, detail::NullGdi<HPEN>, detail::DeleteGdi<HPEN>>;

@@ -6,7 +6,6 @@ namespace corvane::win32 {
 namespace {
 
 constexpr wchar_t kAppWindowClass[] = L"ThunderRT6Main";
-constexpr wchar_t kMutexName[] = L"Local\\Corvane.SingleInstance";
 // Older runtimes named the application window class differently; a copy
 // started by any of them is still the earlier instance.
 constexpr const wchar_t* kSearchedClasses[] = {L"ThunderRTMain", L"ThunderRT5Main", L"ThunderRT6Main"};
@@ -25,15 +24,46 @@ BOOL CALLBACK FindOwnedVisible(HWND window, LPARAM param) {
     return TRUE;
 }
 
+// The main window of the copy whose application window is appWindow, or
+// null when it has none: whatever else stands near it in z-order belongs to
+// some other program and is not ours to restore or raise.
+HWND MainWindowOf(HWND appWindow) {
+    HWND above = ::GetWindow(appWindow, GW_HWNDPREV);
+    // It stands just above its owner, unless something (a box of the earlier
+    // copy, say) came between: then it is found by its owner.
+    if (above != nullptr && ::GetWindow(above, GW_OWNER) == appWindow) return above;
+    OwnedSearch search{appWindow, nullptr};
+    ::EnumWindows(FindOwnedVisible, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// A close request that reaches the hidden owner (a task manager's "end task"
+// picks any top-level window of the process) would otherwise destroy it and
+// the main window it owns, and leave an invisible process holding the mutex
+// that keeps every later copy away. It ends the program as the main window's
+// close does.
+LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        Win32Process().End(0);
+        return 0;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
 }  // namespace
 
-Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle) {
-    mutex_.Reset(::CreateMutexW(nullptr, FALSE, kMutexName));
-    anotherRunning_ = mutex_ && ::GetLastError() == ERROR_ALREADY_EXISTS;
+Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName) {
+    mutex_.Reset(::CreateMutexW(nullptr, FALSE, mutexName));
+    const DWORD error = ::GetLastError();
+    // Access denied: the mutex exists, made by a copy that runs elevated or as
+    // another user, whose default DACL does not grant this one the full access
+    // CreateMutexW asks for. Asking for less (OpenMutexW with SYNCHRONIZE) may
+    // be refused just the same, and either way the answer is that it exists.
+    anotherRunning_ = mutex_ ? error == ERROR_ALREADY_EXISTS : error == ERROR_ACCESS_DENIED;
 
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = ::DefWindowProcW;
+    windowClass.lpfnWndProc = AppWindowProc;
     windowClass.hInstance = module;
     windowClass.lpszClassName = kAppWindowClass;
     ::RegisterClassExW(&windowClass);
@@ -53,15 +83,7 @@ bool Win32Instance::ActivatePrevious(const std::string& appTitle) {
     }
     if (found == nullptr) return false;
 
-    HWND mainWindow = ::GetWindow(found, GW_HWNDPREV);
-    // The main window stands just above its owner, unless something (a box of
-    // the earlier copy, say) came between: then look for it by its owner.
-    if (mainWindow == nullptr || ::GetWindow(mainWindow, GW_OWNER) != found) {
-        OwnedSearch search{found, nullptr};
-        ::EnumWindows(FindOwnedVisible, reinterpret_cast<LPARAM>(&search));
-        if (search.found != nullptr) mainWindow = search.found;
-    }
-    if (mainWindow != nullptr) {
+    if (HWND mainWindow = MainWindowOf(found)) {
         if (::IsIconic(mainWindow)) ::OpenIcon(mainWindow);
         ::SetForegroundWindow(mainWindow);
     }

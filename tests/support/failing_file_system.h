@@ -1,0 +1,128 @@
+#pragma once
+#include <deque>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "platform/file_system.h"
+#include "platform/posix/mapped_file_system.h"
+
+namespace corvane::testing {
+
+// Forwards to a real file system but fails the operations a test chooses:
+// faults real files cannot produce on demand (a full disk half-way through a
+// copy, a rename refused, a share gone between two calls).
+//
+//   FailingFileSystem files(drives.files);
+//   files.Fail(FailingFileSystem::Op::Copy).OnPathsWith("_BackUps").FromCall(2).WithError(112).HalfWay();
+class FailingFileSystem : public FileSystem {
+public:
+    enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
+                    ReadText, ReadBytes };
+
+    struct Fault {
+        Op op;
+        std::string pathPart;  // empty: every path; else matched without regard to case
+        int fromCall = 1;      // the first matching call that fails (1 = every one)
+        unsigned long code = 5;
+        std::string text = "Access is denied.";
+        bool halfWay = false;  // Copy: the first half of the bytes reach the destination
+        int calls = 0;         // matching calls seen so far
+
+        Fault& OnPathsWith(std::string part) { pathPart = std::move(part); return *this; }
+        Fault& FromCall(int n) { fromCall = n; return *this; }
+        Fault& WithError(unsigned long c, std::string t = "The system failed as the test asked.") {
+            code = c;
+            text = std::move(t);
+            return *this;
+        }
+        Fault& HalfWay() { halfWay = true; return *this; }
+    };
+
+    explicit FailingFileSystem(FileSystem& inner) : inner_(inner) {}
+    // Over mapped files a half-way copy can leave its partial bytes on disk.
+    explicit FailingFileSystem(MappedFileSystem& inner) : inner_(inner), mapped_(&inner) {}
+
+    // A failed Lookup answers Unreachable. The fault stays until Clear().
+    Fault& Fail(Op op) {
+        faults_.push_back({op});
+        return faults_.back();
+    }
+    void Clear() { faults_.clear(); }
+
+    EntryKind Lookup(const std::string& path) override {
+        return Hit(Op::Lookup, path) ? EntryKind::Unreachable : inner_.Lookup(path);
+    }
+    Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override {
+        if (const Fault* f = Hit(Op::ListFiles, folder)) return Failure(*f, "FindFirstFileEx");
+        return inner_.ListFiles(folder, files);
+    }
+    Status CreationTime(const std::string& path, FileTime& created) override {
+        if (const Fault* f = Hit(Op::CreationTime, path)) return Failure(*f, "GetFileAttributesEx");
+        return inner_.CreationTime(path, created);
+    }
+    Status Delete(const std::string& path) override {
+        if (const Fault* f = Hit(Op::Delete, path)) return Failure(*f, "DeleteFile");
+        return inner_.Delete(path);
+    }
+    Status CreateFolder(const std::string& path) override {
+        if (const Fault* f = Hit(Op::CreateFolder, path)) return Failure(*f, "CreateDirectory");
+        return inner_.CreateFolder(path);
+    }
+    Status Copy(const std::string& from, const std::string& to, const CopyProgress& progress = {}) override {
+        const Fault* f = Hit(Op::Copy, from, to);
+        if (!f) return inner_.Copy(from, to, progress);
+        if (f->halfWay) WriteHalf(from, to, progress);
+        return Failure(*f, "CopyFileEx");
+    }
+    Status Replace(const std::string& from, const std::string& to) override {
+        if (const Fault* f = Hit(Op::Replace, from, to)) return Failure(*f, "MoveFileEx");
+        return inner_.Replace(from, to);
+    }
+    Status WriteText(const std::string& path, const std::string& text) override {
+        if (const Fault* f = Hit(Op::WriteText, path)) return Failure(*f, "CreateFile");
+        return inner_.WriteText(path, text);
+    }
+    Status AppendText(const std::string& path, const std::string& text) override {
+        if (const Fault* f = Hit(Op::AppendText, path)) return Failure(*f, "CreateFile");
+        return inner_.AppendText(path, text);
+    }
+    Status ReadText(const std::string& path, std::string& text) override {
+        if (const Fault* f = Hit(Op::ReadText, path)) return Failure(*f, "ReadFile");
+        return inner_.ReadText(path, text);
+    }
+    Status ReadBytes(const std::string& path, std::string& bytes) override {
+        if (const Fault* f = Hit(Op::ReadBytes, path)) return Failure(*f, "ReadFile");
+        return inner_.ReadBytes(path, bytes);
+    }
+
+private:
+    static Status Failure(const Fault& f, const char* where) { return Status::Fail(f.code, where, f.text); }
+
+    // The fault that fails this call, counting the call for every fault it matches.
+    const Fault* Hit(Op op, const std::string& path, const std::string& other = {}) {
+        const Fault* hit = nullptr;
+        for (Fault& f : faults_) {
+            if (f.op != op) continue;
+            const std::string part = UpperCase(f.pathPart);
+            if (!Contains(UpperCase(path), part) && !(!other.empty() && Contains(UpperCase(other), part))) continue;
+            if (++f.calls >= f.fromCall && !hit) hit = &f;
+        }
+        return hit;
+    }
+
+    void WriteHalf(const std::string& from, const std::string& to, const CopyProgress& progress) {
+        std::string bytes;
+        if (!mapped_ || !inner_.ReadBytes(from, bytes)) return;
+        std::ofstream out(mapped_->Resolve(to), std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size() / 2));
+        if (progress) progress(bytes.size() / 2, bytes.size());
+    }
+
+    FileSystem& inner_;
+    MappedFileSystem* mapped_ = nullptr;
+    std::deque<Fault> faults_;  // a deque keeps each Fault& handed out valid
+};
+
+}  // namespace corvane::testing
