@@ -1,0 +1,128 @@
+#include "dbmaint/db_repair.h"
+
+#include "app/debug_log.h"
+#include "app/state.h"
+#include "platform/dialogs.h"
+#include "platform/process.h"
+
+namespace corvane {
+namespace {
+
+struct DuplicateTexts {
+    const char* lead;     // before the number
+    const char* heading;  // after it, up to the line end
+    const char* rule;
+    const char* repeated;
+    const char* title;
+};
+
+constexpr DuplicateTexts kSpanish{"Hay ", " Bases de Datos Repetidas en ",
+                                  "Hay Que Rodar el Programa con UNA Base de Datos de Cada Tipo SOLA.", "Repetidas:",
+                                  "ATENCION!!!"};
+constexpr DuplicateTexts kPortuguese{"Ha ", " Bases de Dados Repetidas em ",
+                                     "Tem Que Rodar o Programa com UMA Base de Dados de Cada Tipo SO.", "Repetidas:",
+                                     "ATENÇÃO!!!"};
+constexpr DuplicateTexts kEnglish{"There are ", " DataBases Repeated in ",
+                                  "This Program Runs with ONLY ONE DataBase of each Type.", "Repeated:",
+                                  "ATENTION!!!"};
+
+std::string Heading(const DuplicateTexts& texts, int total) {
+    return texts.lead + std::to_string(total) + texts.heading;
+}
+
+std::string Head(const DuplicateTexts& texts, int total, const std::string& folder) {
+    return Heading(texts, total) + "\r" + folder + "\\\r\r" + texts.rule + "\r\r\r" + texts.repeated;
+}
+
+void ShowStop(AppContext& context, const std::string& title, const std::string& text) {
+    MessageBoxRequest request;
+    request.title = title;
+    request.text = text;
+    request.buttons = Buttons::Ok;
+    request.icon = Icon::Stop;
+    context.dialogs.Show(request);
+}
+
+}  // namespace
+
+std::string RepairFolderOf(const ProgramState& state) {
+    return (NameHasDevMarker(state) ? std::string("D:") : state.sharedDriveRoot) + "\\Shared";
+}
+
+FolderScan ScanFiles(const std::vector<FileEntry>& files) {
+    FolderScan scan;
+    for (const FileEntry& file : files) {
+        const std::optional<DbKind> kind = KindOfFile(file.name);
+        if (!kind) continue;
+        scan.paths[static_cast<int>(PathSlotOf(*kind))] = file.path;
+        if (InfoOf(*kind).dup) {
+            const int index = static_cast<int>(*kind);
+            scan.lists[index] += file.name + "\r";
+            ++scan.counts[index];
+        }
+    }
+    return scan;
+}
+
+Duplicates FindDuplicates(const FolderScan& scan) {
+    Duplicates duplicates;
+    for (const KindInfo& info : Kinds()) {
+        const int index = static_cast<int>(info.kind);
+        if (!info.dup || scan.counts[index] <= 1) continue;
+        duplicates.total += scan.counts[index];
+        duplicates.repeatedFiles += scan.lists[index] + "\r";
+    }
+    return duplicates;
+}
+
+DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std::string& folder,
+                                     const Duplicates& duplicates) {
+    DuplicateMessage message;
+    if (languageCode == "1" || languageCode == "2" || languageCode == "3") {
+        const DuplicateTexts& texts =
+            languageCode == "1" ? kSpanish : languageCode == "2" ? kPortuguese : kEnglish;
+        message.title = texts.title;
+        message.text = Head(texts, duplicates.total, folder);
+    } else {
+        // No language chosen yet: every reader finds their own.
+        const DuplicateTexts* all[] = {&kSpanish, &kPortuguese, &kEnglish};
+        for (const DuplicateTexts* texts : all) message.text += Heading(*texts, duplicates.total) + "\r";
+        message.text += folder + "\\\r\r";
+        for (const DuplicateTexts* texts : all) message.text += std::string(texts->rule) + "\r";
+        message.text += "\r\r";
+        message.text += std::string(kSpanish.repeated) + "\r" + kPortuguese.repeated + "\r" + kEnglish.repeated;
+        message.title = std::string(kSpanish.title) + "  -  " + kPortuguese.title + "  -  " + kEnglish.title;
+    }
+    message.text += "\r\r" + duplicates.repeatedFiles;
+    return message;
+}
+
+void DBRepair(AppContext& context, MainWindowPort&) {
+    const std::string folder = RepairFolderOf(context.state);
+
+    std::vector<FileEntry> files;
+    if (const Status listed = context.files.ListFiles(folder, files); !listed) {
+        // The root found earlier may have gone away since (the main machine
+        // switched off, the share removed): say so and let the user try again.
+        ShowStop(context, "ATENCION!!!",
+                 "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + listed.text +
+                     " (Error " + std::to_string(listed.code) + ")");
+        AppendDebugLine(context, "DBRepair: " + folder + " " + listed.Describe());
+        return;
+    }
+
+    const FolderScan scan = ScanFiles(files);
+    if (const Duplicates duplicates = FindDuplicates(scan); duplicates.total > 0) {
+        const DuplicateMessage message = DuplicateMessageFor(context.state.uiLanguageCode, folder, duplicates);
+        ShowStop(context, message.title, message.text);
+        context.process.End(0);
+        return;
+    }
+
+    // The repair and compaction of what was found come here.
+    int found = 0;
+    for (const std::string& path : scan.paths) found += path.empty() ? 0 : 1;
+    AppendDebugLine(context, "DBRepair: " + std::to_string(found) + " bases de datos en " + folder);
+}
+
+}  // namespace corvane
