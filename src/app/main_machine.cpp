@@ -21,10 +21,12 @@ std::vector<std::string> ParseOrdItems(const std::string& text) {
 
         std::string item;
         if (text[i] == '"') {
-            const std::size_t close = text.find('"', i + 1);
-            const std::size_t end = close == std::string::npos ? n : close;
+            // A machine name never spans lines: a quote left open closes at
+            // the line end, so the next line still gives its own item.
+            std::size_t end = i + 1;
+            while (end < n && text[end] != '"' && !isLineEnd(text[end])) ++end;
             item = text.substr(i + 1, end - i - 1);
-            i = close == std::string::npos ? n : close + 1;
+            i = end < n && text[end] == '"' ? end + 1 : end;
             // Whatever stands between the closing quote and the separator is dropped.
             while (i < n && text[i] != ',' && !isLineEnd(text[i])) ++i;
         } else {

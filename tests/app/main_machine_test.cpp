@@ -23,6 +23,7 @@ TEST(OrdItems, SplitOnCommasAndLineEndsTrimmedAndUnquoted) {
         {"A,\r\n\r\nB,", {"A", "B"}},
         {"\"unterminated", {"unterminated"}},
         {"\"quoted\" trailing,Z", {"quoted", "Z"}},
+        {"\"Caja\r\nMonitor", {"Caja", "Monitor"}},  // an open quote ends at the line end
     };
     for (const Case& c : cases) EXPECT_EQ(ParseOrdItems(c.text), c.items) << '[' << c.text << ']';
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "support/fakes.h"
 
 namespace corvane {
@@ -122,6 +124,7 @@ TEST(MainMachineName, LastItemOfTheFileElseMonitor) {
     struct Case {
         const char* bytes;  // nullptr: no file
         const char* name;
+        std::size_t size = 0;  // for bytes with NULs
     } const cases[] = {
         {nullptr, "Monitor"},
         {"", "Monitor"},
@@ -129,10 +132,15 @@ TEST(MainMachineName, LastItemOfTheFileElseMonitor) {
         {"Caja1", "Caja1"},
         {"Monitor,Bar\r\n\"Sala, 2\"\r\n", "Sala, 2"},
         {"Bar,\"\"", "Monitor"},
+        // Notepad's "UTF-8" and "Unicode": the mark is no part of the name.
+        {"\xEF\xBB\xBF" "Caja1\r\n", "Caja1"},
+        {"\xFF\xFE" "C\0a\0j\0a\0" "1\0", "Caja1", 12},
     };
     for (const Case& c : cases) {
         testing::Harness h;
-        if (c.bytes != nullptr) h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", c.bytes);
+        if (c.bytes != nullptr) {
+            h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", std::string(c.bytes, c.size ? c.size : std::strlen(c.bytes)));
+        }
         EXPECT_EQ(ReadMainMachineName(h.context), c.name) << (c.bytes ? c.bytes : "(none)");
     }
 }
