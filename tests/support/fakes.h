@@ -11,12 +11,14 @@
 
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
+#include "dbmaint/progress_port.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
 #include "platform/posix/mapped_file_system.h"
 #include "platform/process.h"
 #include "platform/system_info.h"
+#include "platform/waiter.h"
 
 namespace corvane::testing {
 
@@ -141,6 +143,41 @@ struct Harness {
     FakeInstance instance;
     RecordingProcess process;
     AppContext context;
+};
+
+// A second that passes at once: moves the fake clock on by one second, then
+// lets the test change the world (remove or recreate a lock file) at the wait
+// it names.
+class FakeWaiter : public Waiter {
+public:
+    explicit FakeWaiter(FakeClock& clock) : clock_(clock) {}
+
+    bool WaitOneSecond() override {
+        ++waits;
+        const DateTime& t = clock_.now;
+        clock_.now = NormalisedDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second + 1);
+        if (onWait) onWait(waits);
+        // A wait that never ends would hang the test run instead of failing it.
+        return waits != endingAt && waits < limit;
+    }
+
+    int waits = 0;
+    int endingAt = 0;  // the wait during which the program is asked to end; 0: never
+    int limit = 10000;
+    std::function<void(int wait)> onWait;
+
+private:
+    FakeClock& clock_;
+};
+
+// The status line of the busy overlay, as it was set line by line.
+class RecordingProgress : public ProgressPort {
+public:
+    void SetStatus(const std::string& line) override { statuses.push_back(line); }
+    void SetCopyProgress(int percent) override { percents.push_back(percent); }
+
+    std::vector<std::string> statuses;
+    std::vector<int> percents;
 };
 
 }  // namespace corvane::testing

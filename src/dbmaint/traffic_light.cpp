@@ -1,0 +1,217 @@
+#include "dbmaint/traffic_light.h"
+
+#include <algorithm>
+
+#include "app/date_helpers.h"
+#include "app/debug_log.h"
+#include "base/text.h"
+#include "dbmaint/database_kinds.h"
+#include "platform/file_system.h"
+
+namespace corvane {
+namespace {
+
+constexpr std::size_t kSlotBytes = 64;
+constexpr std::size_t kNameBytes = 32;
+constexpr int kUnchangedChecks = 59;  // beyond this the creation times are compared
+constexpr int kQuietWaits = 10;       // waits before anything is shown
+constexpr int kReadFailures = 15;     // beyond this the wait gives up
+constexpr double kCaptionPoints = 12;
+constexpr unsigned long kAlreadyExists = 183;
+constexpr const char* kRecordEnd = "Quorra";
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// The engine writes its lock files in the ANSI code page and the core speaks
+// UTF-8. Read as Latin-1, the accented letters of a Western code page keep
+// their place and are written back as the same bytes; nothing here may turn
+// a byte into something that breaks the record's line.
+std::string TextOfBytes(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (const char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x80) {
+            text += c;
+        } else {
+            text += static_cast<char>(0xC0 | (b >> 6));
+            text += static_cast<char>(0x80 | (b & 0x3F));
+        }
+    }
+    return text;
+}
+
+// A binary slot's padding would otherwise put NULs and stray control bytes
+// inside a log line. A double quote would end the record's field early.
+std::string Readable(std::string_view value) {
+    std::string kept;
+    bool inControlRun = false;
+    for (const char c : value) {
+        if (IsControl(static_cast<unsigned char>(c))) {
+            if (!inControlRun) kept += ' ';
+            inControlRun = true;
+            continue;
+        }
+        inControlRun = false;
+        if (c != '"') kept += c;
+    }
+    return TextOfBytes(Trim(kept));
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('\\');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+// The kind's name, as the run's own status line calls the database; a file
+// that passes no kind's name rule (a restore's odd name) by its file name.
+std::string WaitedOnName(const std::string& path) {
+    const std::string fileName = FileNameOf(path);
+    const std::optional<DbKind> kind = KindOfFile(fileName);
+    return kind ? InfoOf(*kind).name : fileName;
+}
+
+std::string WaitingLine(const std::string& waitedOn, int seconds, const std::vector<std::string>& holders) {
+    std::string line = "Esperando " + waitedOn + ": " + std::to_string(seconds) + " s";
+    for (std::size_t i = 0; i < holders.size(); ++i) line += (i == 0 ? ", en uso en " : ", ") + holders[i];
+    return line;
+}
+
+// The shared logs beside the database, so every machine's records collect in
+// one place. A log that cannot be written is noted in the debug log and never
+// holds up the wait.
+class Logs {
+public:
+    Logs(AppContext& context, const std::string& databasePath)
+        : context_(context), folder_(FolderOf(databasePath)) {}
+
+    void ToErrorLog(const std::vector<std::string>& fields) { Append(JoinPath(folder_, "Errors.txt"), fields); }
+
+    void ToTlFile(const std::vector<std::string>& fields) {
+        const std::string tlFolder = JoinPath(folder_, "TL");
+        if (context_.files.Lookup(tlFolder) != EntryKind::Folder) {
+            // Another machine may have made it a moment ago.
+            if (const Status made = context_.files.CreateFolder(tlFolder); !made && made.code != kAlreadyExists) {
+                AppendDebugLine(context_, "TrafficLight: " + tlFolder + " " + made.Describe());
+            }
+        }
+        Append(JoinPath(tlFolder, context_.state.computerName + " TL.txt"), fields);
+    }
+
+private:
+    void Append(const std::string& logPath, const std::vector<std::string>& fields) {
+        // Each record carries the moment it was written, as the machine's own
+        // time service tells it.
+        SetDateStamps(context_.state.stamps, GetMachineDateTime(context_, context_.state.computerName));
+        std::string record = "\"" + context_.state.stamps.StampText + "\"";
+        for (const std::string& field : fields) record += ",\"" + field + "\"";
+        record += "\r\n";
+        if (const Status written = context_.files.AppendText(logPath, record); !written) {
+            AppendDebugLine(context_, "TrafficLight: " + logPath + " " + written.Describe());
+        }
+    }
+
+    AppContext& context_;
+    std::string folder_;
+};
+
+}  // namespace
+
+std::vector<std::string> LockSlotNames(std::string_view bytes) {
+    std::vector<std::string> names;
+    std::vector<std::string> seen;  // upper-cased: computer names ignore letter case
+    // A name field cut short by the file's end may be a writer's half-done
+    // slot: it names nobody yet.
+    for (std::size_t at = 0; at + kNameBytes <= bytes.size(); at += kSlotBytes) {
+        const std::string_view field = bytes.substr(at, kNameBytes);
+        const auto end = std::find_if(field.begin(), field.end(),
+                                      [](char c) { return IsControl(static_cast<unsigned char>(c)); });
+        const std::string name = TextOfBytes(Trim(field.substr(0, static_cast<std::size_t>(end - field.begin()))));
+        if (name.empty()) continue;
+        const std::string key = UpperCase(name);
+        if (std::find(seen.begin(), seen.end(), key) != seen.end()) continue;
+        seen.push_back(key);
+        names.push_back(name);
+    }
+    return names;
+}
+
+std::optional<std::string> LockContentOf(std::string_view bytes) {
+    std::optional<std::string> last;
+    std::size_t start = 0;
+    for (std::size_t at = 0; at <= bytes.size(); ++at) {
+        if (at < bytes.size() && bytes[at] != ',' && bytes[at] != '\r' && bytes[at] != '\n') continue;
+        // The separators that end a file hold no value after them.
+        if (std::string value = Readable(bytes.substr(start, at - start)); !value.empty()) last = std::move(value);
+        start = at + 1;
+    }
+    return last;
+}
+
+WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
+                     const std::string& path, const std::string& label) {
+    const std::string lockPath = path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ldb";
+    const std::string& computer = context.state.computerName;
+    const std::string waitedOn = WaitedOnName(path);
+    Logs logs(context, path);
+
+    int unchanged = 0;
+    int errors = 0;
+    int waits = 0;
+    std::string lockContent;
+    std::vector<std::string> holders;
+    std::optional<FileTime> firstCreated;
+
+    for (;;) {
+        // A share that cannot be reached finds nothing either: the caller's
+        // own work meets it and reports it.
+        if (!context.files.Exists(lockPath)) return WaitEnd::Free;
+
+        FileTime created = 0;
+        std::string bytes;
+        Status read = context.files.CreationTime(lockPath, created);
+        if (read) read = context.files.ReadBytes(lockPath, bytes);
+        if (!read) {
+            // Locked, gone since the lookup, or no permission: the counts stay
+            // as they are, so the minute is not restarted by a bad read.
+            logs.ToErrorLog({path, label, read.Describe(), lockContent, computer, kRecordEnd});
+            if (++errors > kReadFailures) return WaitEnd::GaveUp;
+            if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
+            continue;
+        }
+        // A file with no value keeps the content of the last one that had one.
+        if (std::optional<std::string> content = LockContentOf(bytes)) lockContent = std::move(*content);
+        holders = LockSlotNames(bytes);
+        if (!firstCreated) firstCreated = created;
+
+        if (unchanged > kUnchangedChecks) {
+            if (created == *firstCreated) {
+                // Nobody has reopened the database for a minute: the lock file
+                // is what a machine that stopped left behind.
+                logs.ToTlFile({path, label, lockContent, kRecordEnd});
+                if (const Status deleted = context.files.Delete(lockPath); !deleted) {
+                    logs.ToErrorLog({path, label, deleted.Describe(), "TRAFFICLIGHTCOUNTER: " + std::to_string(unchanged),
+                                     lockContent, computer, kRecordEnd});
+                }
+                return WaitEnd::LeftOver;
+            }
+            unchanged = 0;
+        } else {
+            ++unchanged;
+        }
+
+        if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
+        ++waits;
+        if (waits > kQuietWaits) {
+            if (window.MessageVisible()) {
+                window.ShowMessageText("\r" + path + "\r" + label + "\r" + computer + "\r" + std::to_string(waits),
+                                       kCaptionPoints);
+            }
+            progress.SetStatus(WaitingLine(waitedOn, waits, holders));
+        }
+    }
+}
+
+}  // namespace corvane
