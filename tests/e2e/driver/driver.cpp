@@ -505,6 +505,21 @@ int CmdState(const Options& options) {
   return 0;
 }
 
+// The window just above a matching one in z-order, hidden or not: what a
+// program that looks for its neighbour there would find.
+int CmdAbove(const Options& options) {
+  HWND window = WaitFor(options);
+  if (!window) return 1;
+  HWND above = GetWindow(window, GW_HWNDPREV);
+  if (!above) {
+    Fail(L"nothing stands above the window");
+    return 1;
+  }
+  EmitWindow(above);
+  Emit("visible", IsWindowVisible(above) ? 1 : 0);
+  return 0;
+}
+
 int CmdWaitForeground(const Options& options) {
   const Deadline deadline(options.timeoutSeconds);
   for (;;) {
@@ -770,6 +785,7 @@ void Usage() {
            "  children                      the controls of a window (rects in its client coordinates)\n"
            "  state                         visible, iconic, foreground and owner of a window\n"
            "  wait-foreground               wait until the foreground window matches\n"
+           "  above                         the window just above a matching one in z-order\n"
            "  rect                          outer rectangle and size, client size and screen origin\n"
            "  box --title T                 a message box: title, text, buttons, default, icon\n"
            "  answer --title T --button B   click a message box button (ok, yes, no, cancel ...)\n"
@@ -800,6 +816,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"children") return CmdChildren(options);
   if (command == L"state") return CmdState(options);
   if (command == L"wait-foreground") return CmdWaitForeground(options);
+  if (command == L"above") return CmdAbove(options);
   if (command == L"rect") return CmdRect(options);
   if (command == L"box") return CmdBox(options);
   if (command == L"answer") return CmdAnswer(options);
