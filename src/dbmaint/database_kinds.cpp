@@ -111,6 +111,9 @@ bool ReadsAsNumber(std::u16string_view text) { return AllDigits(text); }
 bool MatchesStrictName(std::string_view name, const KindInfo& kind) { return MatchesStrict(Utf8ToUtf16(name), kind); }
 
 std::optional<DbKind> KindOfFile(std::string_view name) {
+    // Every kind's name ends in ".mdb", which reads the same in UTF-8: the
+    // other files of a busy folder are turned away before they are measured.
+    if (name.size() < 4 || name[name.size() - 4] != '.' || (name.back() | 0x20) != 'b') return std::nullopt;
     const std::u16string wide = Utf8ToUtf16(name);
     for (const KindInfo& info : kKinds) {
         if (MatchesStrict(wide, info)) return info.kind;

@@ -33,8 +33,10 @@ HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
 
 void AddFile(const std::string& folder, const WIN32_FIND_DATAW& data, std::vector<FileEntry>& files) {
     if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
-    const std::string name = Narrow(data.cFileName);
-    files.push_back({name, JoinPath(folder, name), TicksOf(data.ftCreationTime)});
+    FileEntry& entry = files.emplace_back();
+    entry.name = Narrow(data.cFileName);
+    entry.path = JoinPath(folder, entry.name);
+    entry.created = TicksOf(data.ftCreationTime);
 }
 
 Status WriteAll(HANDLE file, const std::string& bytes) {
