@@ -83,43 +83,5 @@ TEST(DatabaseKinds, OddNamesNeverMatchNorCrash) {
     for (const std::string& name : odd) EXPECT_EQ(KindOfFile(name), std::nullopt) << name.size();
 }
 
-TEST(DatabaseKinds, ReadsAsNumberIsTenAsciiDigitsExactly) {
-    EXPECT_TRUE(ReadsAsNumber("0000000000"));
-    EXPECT_TRUE(ReadsAsNumber("9999999999"));
-    EXPECT_FALSE(ReadsAsNumber("999999999"));
-    EXPECT_FALSE(ReadsAsNumber("99999999999"));
-    EXPECT_FALSE(ReadsAsNumber(" 123456789"));
-    EXPECT_FALSE(ReadsAsNumber("-123456789"));
-    EXPECT_FALSE(ReadsAsNumber("12345.6789"));
-}
-
-TEST(DatabaseKinds, TableGivesEachKindItsRoles) {
-    // Who takes part where: the repair sequence, the compaction, the duplicate check.
-    struct Roles {
-        DbKind kind;
-        bool dup, repair, compact;
-    } const roles[] = {
-        {DbKind::Keystone, true, true, true},     {DbKind::Overwatch, true, true, true},
-        {DbKind::Playfield, false, true, true},   {DbKind::Tollgate, true, true, false},
-        {DbKind::Festive, true, true, true},      {DbKind::Pantry, true, true, true},
-        {DbKind::Backlog, true, true, true},      {DbKind::Cuebay, true, true, true},
-        {DbKind::Chronicle, false, false, false}, {DbKind::Staffroll, true, true, true},
-        {DbKind::Patrons, true, true, true},      {DbKind::Ledgers, true, false, true},
-        {DbKind::KeystoneSolo, false, false, true},
-    };
-    for (const Roles& r : roles) {
-        const KindInfo& info = InfoOf(r.kind);
-        EXPECT_EQ(info.dup, r.dup) << info.name;
-        EXPECT_EQ(info.repair, r.repair) << info.name;
-        EXPECT_EQ(info.compact, r.compact) << info.name;
-        EXPECT_EQ(std::string(info.repairRow.label).empty(), !r.repair) << info.name;
-        EXPECT_EQ(std::string(info.compactRow.label).empty(), !r.compact) << info.name;
-        EXPECT_EQ(std::string(info.tempFile).empty(), !r.compact) << info.name;
-    }
-    EXPECT_EQ(PathSlotOf(DbKind::Playfield), DbKind::Overwatch);
-    EXPECT_EQ(PathSlotOf(DbKind::Overwatch), DbKind::Overwatch);
-    EXPECT_STREQ(InfoOf(DbKind::Patrons).compactRow.label, "Corvane - DBCOMPACT40 Festive");
-}
-
 }  // namespace
 }  // namespace corvane

@@ -35,16 +35,6 @@ TEST(MappedFileSystem, LooksUpLikeWindows) {
     for (const Case& c : cases) EXPECT_EQ(drives.files.Lookup(c.path), c.kind) << c.path;
 }
 
-TEST(MappedFileSystem, TextFilesAreStoredInTheAnsiCodePage) {
-    testing::TempDrives drives;
-    ASSERT_TRUE(drives.files.WriteText("E:\\a.txt", "ATENÇÃO! Español €\r\n"));
-    ASSERT_TRUE(drives.files.AppendText("E:\\A.TXT", "ok"));
-    EXPECT_EQ(drives.ReadFile("E:\\a.txt"), "ATEN\xC7\xC3O! Espa\xF1ol \x80\r\nok");
-    std::string text;
-    ASSERT_TRUE(drives.files.ReadText("E:\\a.txt", text));
-    EXPECT_EQ(text, "ATENÇÃO! Español €\r\nok");
-}
-
 // A drive letter with no folder is a missing path, a server with none a
 // network path that cannot be found, as Windows answers for them.
 TEST(MappedFileSystem, UnmappedDrivesAndServersFailAsOnWindows) {
