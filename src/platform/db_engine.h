@@ -1,0 +1,54 @@
+#pragma once
+#include <string>
+
+#include "platform/status.h"
+
+namespace corvane {
+
+// How an engine call failed, as far as the run must tell the cases apart.
+enum class EngineFault {
+    None,
+    // The engine's class is not registered or would not start: nothing can
+    // be repaired or compacted on this machine.
+    Missing,
+    // The engine is there but does not offer the method (unknown name, not
+    // a member, or DAO's "operation not supported", 3251).
+    Unsupported,
+    // The call ran and failed: the database is open elsewhere, the
+    // destination exists, the file is damaged beyond repair...
+    Failed,
+};
+
+// A failure carries the engine's own error number (DAO's, such as 3356, or
+// the HRESULT when the engine gave none) and its description.
+struct EngineStatus {
+    EngineFault fault = EngineFault::None;
+    Status status;
+
+    static EngineStatus Ok() { return {}; }
+    static EngineStatus Fail(EngineFault fault, unsigned long code, std::string where, std::string text) {
+        return {fault, Status::Fail(code, std::move(where), std::move(text))};
+    }
+    explicit operator bool() const { return fault == EngineFault::None; }
+};
+
+// The installed database engine: the DBEngine of the database application
+// object, created on first use and kept for the run, and a separate DAO 3.6
+// DBEngine (the second engine), created when first needed and kept too.
+class DbEngine {
+public:
+    virtual ~DbEngine() = default;
+
+    // Creates the application object if need be and reads its engine's
+    // version ("3.6" for the engine whose databases are compacted).
+    virtual EngineStatus Version(std::string& version) = 0;
+    virtual EngineStatus RepairDatabase(const std::string& path) = 0;
+    // Destination locale and options are left out; sourceLocale is the
+    // connect text ("MS Access;pwd=...").
+    virtual EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
+                                         const std::string& sourceLocale) = 0;
+    // RepairDatabase on the second engine.
+    virtual EngineStatus SecondRepairDatabase(const std::string& path) = 0;
+};
+
+}  // namespace corvane
