@@ -121,4 +121,10 @@ std::optional<DbKind> KindOfFile(std::string_view name) {
     return std::nullopt;
 }
 
+std::string NameInRun(const std::string& path) {
+    const std::string fileName = path.substr(path.rfind('\\') + 1);
+    const std::optional<DbKind> kind = KindOfFile(fileName);
+    return kind ? InfoOf(*kind).name : fileName;
+}
+
 }  // namespace corvane

@@ -64,4 +64,8 @@ bool MatchesStrictName(std::string_view fileName, const KindInfo& kind);
 // The first kind in table order whose strict rule the name passes.
 std::optional<DbKind> KindOfFile(std::string_view fileName);
 
+// What the run's status line calls the database at path: its kind's name, or
+// its file name when it passes no kind's name rule.
+std::string NameInRun(const std::string& path);
+
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "dbmaint/db_repair.h"
 
 #include "app/debug_log.h"
+#include "dbmaint/db_compact.h"
 #include "app/state.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -41,6 +42,15 @@ void ShowStop(AppContext& context, const std::string& title, const std::string& 
     request.buttons = Buttons::Ok;
     request.icon = Icon::Stop;
     context.dialogs.Show(request);
+}
+
+void ShowEngineMissing(AppContext& context, const Status& failure) {
+    ShowStop(context, "ATENCION!!!",
+             "No se Puede Usar el Motor de Bases de Datos!!!\r\r"
+             "Microsoft Access (con su motor DAO 3.6) no esta instalado en este equipo, o no arranca.\r"
+             "Hay Que Instalarlo, o Rodar el Programa en la Maquina que lo Tiene.\r\r" +
+                 EngineErrorText(failure) + "\r\rNo se ha tocado ninguna base de datos.");
+    AppendDebugLine(context, "DBRepair: motor " + failure.where + " " + failure.Describe());
 }
 
 }  // namespace
@@ -97,7 +107,8 @@ DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std:
     return message;
 }
 
-void DBRepair(AppContext& context, MainWindowPort&) {
+void DBRepair(DatabaseRun& run) {
+    AppContext& context = run.context;
     const std::string folder = RepairFolderOf(context.state);
 
     std::vector<FileEntry> files;
@@ -119,10 +130,23 @@ void DBRepair(AppContext& context, MainWindowPort&) {
         return;
     }
 
-    // The repair and compaction of what was found come here.
     int found = 0;
     for (const std::string& path : scan.paths) found += path.empty() ? 0 : 1;
     AppendDebugLine(context, "DBRepair: " + std::to_string(found) + " bases de datos en " + folder);
+
+    // Asked before any database is touched: without the engine nothing can
+    // be done, and nothing must be half done.
+    std::string version;
+    if (const EngineStatus started = run.engine.Version(version); !started) {
+        ShowEngineMissing(context, started.status);
+        return;
+    }
+    AppendDebugLine(context, "DBRepair: motor " + version + ", " + folder);
+    if (version == "3.6") {
+        DBCOMPACT40(run, folder, scan);
+    } else {
+        RepairSequence(run, scan);
+    }
 }
 
 }  // namespace corvane

@@ -5,7 +5,7 @@
 
 #include "app/context.h"
 #include "dbmaint/database_kinds.h"
-#include "dbmaint/main_window_port.h"
+#include "dbmaint/database_run.h"
 #include "platform/file_system.h"
 
 namespace corvane {
@@ -44,8 +44,9 @@ struct DuplicateMessage {
 DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std::string& folder,
                                      const Duplicates& duplicates);
 
-// DBRepair up to the duplicate check: lists the shared data folder, ends the
-// program on duplicates, and reports a folder it cannot list without ending.
-void DBRepair(AppContext& context, MainWindowPort& window);
+// DBRepair: lists the shared data folder, ends the program on duplicates
+// (and reports a folder it cannot list without ending), then, when the engine
+// is there, compacts (engine "3.6") or repairs every database found.
+void DBRepair(DatabaseRun& run);
 
 }  // namespace corvane

@@ -22,13 +22,14 @@ Answer Ask(AppContext& context, const std::string& title, const std::string& tex
 
 }  // namespace
 
-void LBLDBREPAIRFG_Click(AppContext& context, MainWindowPort& window) {
+void LBLDBREPAIRFG_Click(DatabaseRun& run) {
+    AppContext& context = run.context;
     ProgramState& state = context.state;
-    window.ShowBusy();
+    run.window.ShowBusy();
     for (;;) {
         FindSharedDrive(context);
         if (!state.sharedDriveRoot.empty()) {
-            DBRepair(context, window);
+            DBRepair(run);
             break;
         }
         const Answer retry = Ask(context, "ATENCION!!!",
@@ -44,11 +45,11 @@ void LBLDBREPAIRFG_Click(AppContext& context, MainWindowPort& window) {
                 return;
             }
             state.sharedDriveRoot = "D:";
-            DBRepair(context, window);
+            DBRepair(run);
         }
         break;
     }
-    window.HideBusy();
+    run.window.HideBusy();
 }
 
 }  // namespace corvane

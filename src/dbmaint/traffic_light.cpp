@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
-#include "app/date_helpers.h"
 #include "app/debug_log.h"
 #include "base/text.h"
 #include "dbmaint/database_kinds.h"
+#include "dbmaint/shared_logs.h"
 #include "platform/file_system.h"
 
 namespace corvane {
@@ -17,8 +17,6 @@ constexpr int kUnchangedChecks = 59;  // beyond this the creation times are comp
 constexpr int kQuietWaits = 10;       // waits before anything is shown
 constexpr int kReadFailures = 15;     // beyond this the wait gives up
 constexpr double kCaptionPoints = 12;
-constexpr unsigned long kAlreadyExists = 183;
-constexpr const char* kRecordEnd = "Quorra";
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
@@ -58,64 +56,11 @@ std::string Readable(std::string_view value) {
     return TextOfBytes(Trim(kept));
 }
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
-
-// The kind's name, as the run's own status line calls the database; a file
-// that passes no kind's name rule (a restore's odd name) by its file name.
-std::string WaitedOnName(const std::string& path) {
-    const std::string fileName = FileNameOf(path);
-    const std::optional<DbKind> kind = KindOfFile(fileName);
-    return kind ? InfoOf(*kind).name : fileName;
-}
-
 std::string WaitingLine(const std::string& waitedOn, int seconds, const std::vector<std::string>& holders) {
     std::string line = "Esperando " + waitedOn + ": " + std::to_string(seconds) + " s";
     for (std::size_t i = 0; i < holders.size(); ++i) line += (i == 0 ? ", en uso en " : ", ") + holders[i];
     return line;
 }
-
-// The shared logs beside the database, so every machine's records collect in
-// one place. A log that cannot be written is noted in the debug log and never
-// holds up the wait.
-class Logs {
-public:
-    Logs(AppContext& context, const std::string& databasePath)
-        : context_(context), folder_(FolderOf(databasePath)) {}
-
-    void ToErrorLog(const std::vector<std::string>& fields) { Append(JoinPath(folder_, "Errors.txt"), fields); }
-
-    void ToTlFile(const std::vector<std::string>& fields) {
-        const std::string tlFolder = JoinPath(folder_, "TL");
-        if (context_.files.Lookup(tlFolder) != EntryKind::Folder) {
-            // Another machine may have made it a moment ago.
-            if (const Status made = context_.files.CreateFolder(tlFolder); !made && made.code != kAlreadyExists) {
-                AppendDebugLine(context_, "TrafficLight: " + tlFolder + " " + made.Describe());
-            }
-        }
-        Append(JoinPath(tlFolder, context_.state.computerName + " TL.txt"), fields);
-    }
-
-private:
-    void Append(const std::string& logPath, const std::vector<std::string>& fields) {
-        // Each record carries the moment it was written, as the machine's own
-        // time service tells it.
-        SetDateStamps(context_.state.stamps, GetMachineDateTime(context_, context_.state.computerName));
-        std::string record = "\"" + context_.state.stamps.StampText + "\"";
-        for (const std::string& field : fields) record += ",\"" + field + "\"";
-        record += "\r\n";
-        if (const Status written = context_.files.AppendText(logPath, record); !written) {
-            AppendDebugLine(context_, "TrafficLight: " + logPath + " " + written.Describe());
-        }
-    }
-
-    AppContext& context_;
-    std::string folder_;
-};
 
 }  // namespace
 
@@ -154,8 +99,8 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
                      const std::string& path, const std::string& label) {
     const std::string lockPath = path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ldb";
     const std::string& computer = context.state.computerName;
-    const std::string waitedOn = WaitedOnName(path);
-    Logs logs(context, path);
+    const std::string waitedOn = NameInRun(path);
+    SharedLogs logs(context, path, "TrafficLight");
 
     int unchanged = 0;
     int errors = 0;
@@ -197,11 +142,18 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
                 }
                 return WaitEnd::LeftOver;
             }
+            // Reopened during the last minute: someone is working in it. The
+            // next minute is measured from this file, so a lock file that was
+            // recreated once and then abandoned is still found left over
+            // instead of being waited on for ever.
             unchanged = 0;
+            firstCreated = created;
         } else {
             ++unchanged;
         }
 
+        // Where a run spent its time, for whoever reads the debug log.
+        if (waits == 0) AppendDebugLine(context, "TrafficLight: esperando " + lockPath + ", " + label);
         if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
         ++waits;
         if (waits > kQuietWaits) {

@@ -5,7 +5,10 @@
 
 namespace corvane {
 
-void DatabaseActions::RepairRequest(MainWindowPort& window) { LBLDBREPAIRFG_Click(context_, window); }
+void DatabaseActions::RepairRequest(MainWindowPort& window, ProgressPort& progress) {
+    DatabaseRun run{context_, engine_, waiter_, window, progress};
+    LBLDBREPAIRFG_Click(run);
+}
 
 void DatabaseActions::RestoreEntry(MainWindowPort&) { AppendDebugLine(context_, "LBLRESTOREFG_Click"); }
 

@@ -57,6 +57,14 @@ constexpr TwipsRect SandClockIn(int overlayWidth, int overlayHeight) {
             static_cast<int>(overlayHeight / 2.0 - kSandClockHeight / 2.0), kSandClockWidth, kSandClockHeight};
 }
 
+// The run's status line, under the sand clock, across the overlay.
+constexpr double kStatusPoints = 12;
+constexpr Rgb kStatusColour{64, 64, 64};
+constexpr TwipsRect StatusLineIn(int overlayWidth, int overlayHeight) {
+    const TwipsRect clock = SandClockIn(overlayWidth, overlayHeight);
+    return {240, clock.top + clock.height + 120, overlayWidth - 480, 900};
+}
+
 // Twips to device pixels at a given DPI, rounded to the nearest pixel.
 constexpr int ToPixels(int twips, int dpi) {
     const long long scaled = static_cast<long long>(twips) * dpi;

@@ -70,17 +70,21 @@ void MainModel::Activated() {
 
 bool MainModel::ActionUnderWay() const { return inAction_ || screen_.clockShown || !screen_.windowShown; }
 
-void MainModel::Run(void (MainActions::*entry)(MainWindowPort&)) {
+void MainModel::Run(Entry entry) {
     // The actions wait with the window alive, so input can arrive inside one:
     // a second action must not start within the first.
     if (ActionUnderWay()) return;
     inAction_ = true;
-    (actions_.*entry)(*this);
+    if (entry == Entry::Repair) {
+        actions_.RepairRequest(*this, *this);
+    } else {
+        actions_.RestoreEntry(*this);
+    }
     inAction_ = false;
 }
 
-void MainModel::ClickRepair() { Run(&MainActions::RepairRequest); }
-void MainModel::ClickRestore() { Run(&MainActions::RestoreEntry); }
+void MainModel::ClickRepair() { Run(Entry::Repair); }
+void MainModel::ClickRestore() { Run(Entry::Restore); }
 
 void MainModel::KeyDown(int keyCode, bool shift, bool ctrl, bool alt) {
     if (!shift || ctrl || alt) return;
@@ -101,7 +105,7 @@ void MainModel::KeyDown(int keyCode, bool shift, bool ctrl, bool alt) {
         inAction_ = false;
         if (answer != Answer::Yes) return;
     }
-    Run(keyCode == kKeyD ? &MainActions::RepairRequest : &MainActions::RestoreEntry);
+    Run(keyCode == kKeyD ? Entry::Repair : Entry::Restore);
 }
 
 void MainModel::ChooseLanguage(LanguageOption option) {
@@ -139,7 +143,28 @@ void MainModel::ShowBusy() {
 void MainModel::HideBusy() {
     screen_.clockShown = false;
     screen_.hourglass = false;
+    screen_.status.clear();
+    screen_.copyPercent = -1;
     Changed();
+}
+
+std::string StatusText(const MainScreen& screen) {
+    if (screen.copyPercent < 0) return screen.status;
+    const std::string percent = std::to_string(screen.copyPercent) + " %";
+    return screen.status.empty() ? percent : screen.status + "  " + percent;
+}
+
+void MainModel::SetStatus(const std::string& line) {
+    if (line == screen_.status) return;
+    screen_.status = line;
+    // The engine call that usually follows keeps the window from painting.
+    Changed(true);
+}
+
+void MainModel::SetCopyProgress(int percent) {
+    if (percent == screen_.copyPercent) return;
+    screen_.copyPercent = percent;
+    Changed(true);
 }
 
 bool MainModel::MessageVisible() const {

@@ -4,6 +4,7 @@
 
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
+#include "dbmaint/progress_port.h"
 #include "ui/main_actions.h"
 #include "ui/main_layout.h"
 
@@ -30,13 +31,19 @@ struct MainScreen {
     MessageLabel message;
     LanguageOption language = LanguageOption::None;
     bool hourglass = false;
+    // Under the sand clock while it shows: what the run is doing.
+    std::string status;
+    int copyPercent = -1;  // -1: no copy under way
     bool windowShown = false;  // false while the restore screen stands in its place
     std::string caption;
 };
 
+// The line under the sand clock: the run's status and a copy's progress.
+std::string StatusText(const MainScreen& screen);
+
 // FMain's behaviour, free of any window system: every user action and
 // notification of the window arrives here, and the view redraws from Screen().
-class MainModel : public MainWindowPort {
+class MainModel : public MainWindowPort, public ProgressPort {
 public:
     MainModel(AppContext& context, MainActions& actions);
 
@@ -67,10 +74,14 @@ public:
     void ShowMessageText(const std::string& text, double fontPoints) override;
     void HideForRestore() override;
     void ShowAfterRestore() override;
+    // The run's status line, through the progress port.
+    void SetStatus(const std::string& line) override;
+    void SetCopyProgress(int percent) override;
 
 private:
     bool ActionUnderWay() const;
-    void Run(void (MainActions::*entry)(MainWindowPort&));
+    enum class Entry { Repair, Restore };
+    void Run(Entry entry);
     void Changed(bool repaintNow = false);
 
     AppContext& context_;

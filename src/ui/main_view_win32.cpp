@@ -88,6 +88,7 @@ bool MainView::Load() {
     white_.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
     buttonFont_.Reset(Font(layout::kButtonCaptionPoints, true));
     optionFont_.Reset(Font(layout::kOptionPoints, true));
+    statusFont_.Reset(Font(layout::kStatusPoints, true));
     sandClock_.Reset(static_cast<HBITMAP>(
         ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 
@@ -160,6 +161,12 @@ void MainView::Sync(bool repaintNow) {
     show(frameLanguages_, screen.languagesShown);
     show(frameButtons_, screen.buttonsShown);
     show(frameClock_, screen.clockShown);
+    const std::string status = StatusText(screen);
+    if (status != statusDrawn_) {
+        statusDrawn_ = status;
+        const RECT line = PxRect(layout::StatusLineIn(layout::kWindowWidth, layout::kWindowHeight));
+        ::InvalidateRect(frameClock_, &line, TRUE);
+    }
 
     const MessageLabel& label = screen.message;
     if (label.fontPoints != messagePoints_ || label.bold != messageBold_ || !messageFont_) {
@@ -211,6 +218,15 @@ void MainView::PaintPanel(HWND panel, HDC dc) {
         ::SetStretchBltMode(dc, HALFTONE);
         ::StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, memory.Get(), 0,
                      0, layout::kSandClockPixelsWide, layout::kSandClockPixelsHigh, SRCCOPY);
+        if (!statusDrawn_.empty()) {
+            RECT line = PxRect(layout::StatusLineIn(layout::kWindowWidth, layout::kWindowHeight));
+            win32::SelectGuard font(dc, statusFont_.Get());
+            ::SetBkMode(dc, TRANSPARENT);
+            ::SetTextColor(dc, ToColorRef(layout::kStatusColour));
+            const std::wstring text = win32::Widen(statusDrawn_);
+            ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
+                        DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
+        }
     }
 }
 

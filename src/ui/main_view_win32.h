@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
 #include "ui/main_model.h"
@@ -57,7 +59,8 @@ private:
     HWND frameMain_ = nullptr, message_ = nullptr, frameLanguages_ = nullptr, frameButtons_ = nullptr,
          frameClock_ = nullptr, cancel_ = nullptr;
     HWND options_[3] = {};
-    win32::UniqueFont buttonFont_, optionFont_, messageFont_;
+    win32::UniqueFont buttonFont_, optionFont_, messageFont_, statusFont_;
+    std::string statusDrawn_;  // the status line as last painted
     double messagePoints_ = 0;
     bool messageBold_ = true;
     win32::UniqueBrush white_;

@@ -85,15 +85,21 @@ protected:
         h.state.uiLanguageCode = "1";
         h.drives.MakeFolder("G:\\Shared");
     }
+    void Run() { DBRepair(run); }
+
     testing::Harness h;
     testing::RecordingWindow window;
+    testing::RecordingProgress progress;
+    testing::FakeEngine engine{h.drives};
+    testing::FakeWaiter waiter{h.clock};
+    DatabaseRun run{h.context, engine, waiter, window, progress};
 };
 
 TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
     h.drives.WriteFile("G:\\Shared\\Staffroll abc 0000000001.mdb", "a");
     h.drives.WriteFile("G:\\Shared\\staffroll abc 0000000009.mdb", "ignored: lower-case prefix");
     h.drives.WriteFile("G:\\Shared\\Staffroll abd 0000000002.mdb", "b");
-    DBRepair(h.context, window);
+    Run();
     ASSERT_EQ(h.dialogs.shown.size(), 1u);
     const MessageBoxRequest& box = h.dialogs.shown[0];
     EXPECT_EQ(box.text.substr(0, 36), "Hay 2 Bases de Datos Repetidas en \rG");
@@ -105,7 +111,7 @@ TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
 }
 
 TEST_F(DBRepairRun, AnEmptyFolderGoesOnQuietly) {
-    DBRepair(h.context, window);
+    Run();
     EXPECT_TRUE(h.dialogs.shown.empty());
     EXPECT_FALSE(h.process.endedWith);
 }
@@ -115,7 +121,7 @@ TEST_F(DBRepairRun, ADeveloperMachineScansDriveDWhateverTheRoot) {
     h.drives.MakeFolder("D:\\Shared");
     h.drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
     h.drives.WriteFile("D:\\Shared\\Keystone abc 0000000002.mdb", "");
-    DBRepair(h.context, window);
+    Run();
     ASSERT_EQ(h.dialogs.shown.size(), 1u);
     EXPECT_NE(h.dialogs.shown[0].text.find("\rD:\\Shared\\\r"), std::string::npos);
 }
@@ -131,7 +137,7 @@ TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
     for (const Case& c : cases) {
         h.dialogs.shown.clear();
         h.state.sharedDriveRoot = c.root;
-        DBRepair(h.context, window);
+        Run();
         ASSERT_EQ(h.dialogs.shown.size(), 1u) << c.what;
         const MessageBoxRequest& box = h.dialogs.shown[0];
         EXPECT_NE(box.text.find(c.root + "\\Shared\r"), std::string::npos) << c.what << ": " << box.text;

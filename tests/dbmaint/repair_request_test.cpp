@@ -91,8 +91,14 @@ TEST_F(Discovery, AFileNamedSharedIsNoSharedFolder) {
 class RepairRequest : public Discovery {
 protected:
     RepairRequest() { h.state.uiLanguageCode = "1"; }
-    void Request() { LBLDBREPAIRFG_Click(context, window); }
+    void Request() {
+        DatabaseRun run{context, engine, waiter, window, progress};
+        LBLDBREPAIRFG_Click(run);
+    }
     testing::RecordingWindow window;
+    testing::RecordingProgress progress;
+    testing::FakeEngine engine{h.drives};
+    testing::FakeWaiter waiter{h.clock};
 };
 
 const std::string kRetryText = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";

@@ -55,4 +55,42 @@ std::vector<std::string> TempDrives::FileNames(const std::string& windowsFolder)
     return names;
 }
 
+EngineStatus FakeEngine::Called(const std::string& call, const std::string& path) {
+    calls.push_back(call);
+    if (onCall) onCall(call);
+    const auto failure = failures.find(path.substr(path.rfind('\\') + 1));
+    return failure == failures.end() ? EngineStatus::Ok() : failure->second;
+}
+
+EngineStatus FakeEngine::Version(std::string& reported) {
+    calls.push_back("Version");
+    if (start) return *start;
+    reported = version;
+    return EngineStatus::Ok();
+}
+
+EngineStatus FakeEngine::RepairDatabase(const std::string& path) { return Called("Repair " + path, path); }
+
+EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::string& destination,
+                                         const std::string& sourceLocale) {
+    if (EngineStatus failed = Called("Compact " + source + " > " + destination + " | " + sourceLocale, source); !failed) {
+        return failed;
+    }
+    namespace fs = std::filesystem;
+    if (fs::exists(drives_.Local(destination))) {
+        return EngineStatus::Fail(EngineFault::Failed, 3204, "CompactDatabase", "Database already exists.");
+    }
+    if (!fs::is_regular_file(drives_.Local(source))) {
+        return EngineStatus::Fail(EngineFault::Failed, 3024, "CompactDatabase", "Could not find file.");
+    }
+    drives_.WriteFile(destination, drives_.ReadFile(source) + kCompactedMark);
+    return EngineStatus::Ok();
+}
+
+EngineStatus FakeEngine::SecondRepairDatabase(const std::string& path) {
+    calls.push_back("SecondRepair " + path);
+    if (onCall) onCall(calls.back());
+    return secondRepair;
+}
+
 }  // namespace corvane::testing

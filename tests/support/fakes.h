@@ -13,6 +13,7 @@
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "platform/clock.h"
+#include "platform/db_engine.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
 #include "platform/posix/mapped_file_system.h"
@@ -178,6 +179,38 @@ public:
 
     std::vector<std::string> statuses;
     std::vector<int> percents;
+};
+
+// The database engine as the run sees it, working on the real files below
+// the test's drives: a compaction copies the source into the destination and
+// marks the copy, as the real engine writes a new file.
+class FakeEngine : public DbEngine {
+public:
+    explicit FakeEngine(TempDrives& drives) : drives_(drives) {}
+
+    EngineStatus Version(std::string& version) override;
+    EngineStatus RepairDatabase(const std::string& path) override;
+    EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
+                                 const std::string& sourceLocale) override;
+    EngineStatus SecondRepairDatabase(const std::string& path) override;
+
+    std::string version = "3.6";
+    std::optional<EngineStatus> start;  // set: Version fails so
+    // By the database's file name: the first engine's repair or compaction fails so.
+    std::map<std::string, EngineStatus> failures;
+    EngineStatus secondRepair;
+    // Every call, "Compact <source> > <destination> | <locale>", "Repair <path>",
+    // "SecondRepair <path>", "Version".
+    std::vector<std::string> calls;
+    // Runs as each call begins: the test changes the world at that moment.
+    std::function<void(const std::string& call)> onCall;
+
+    static constexpr const char* kCompactedMark = "|compacted";
+
+private:
+    EngineStatus Called(const std::string& call, const std::string& path);
+
+    TempDrives& drives_;
 };
 
 }  // namespace corvane::testing

@@ -11,9 +11,10 @@ constexpr int kD = 68, kR = 82;
 
 class CountingActions : public MainActions {
 public:
-    void RepairRequest(MainWindowPort& window) override {
+    void RepairRequest(MainWindowPort& window, ProgressPort& progress) override {
         ++repairs;
         port = &window;
+        progressPort = &progress;
         if (during) during();
     }
     void RestoreEntry(MainWindowPort& window) override {
@@ -22,6 +23,7 @@ public:
         if (during) during();
     }
     MainWindowPort* port = nullptr;
+    ProgressPort* progressPort = nullptr;
     int repairs = 0, restores = 0;
     std::function<void()> during;
 };
@@ -255,6 +257,26 @@ TEST_F(FMain, ActionsReachTheWindowThroughItsModel) {
     ASSERT_EQ(actions.port, &model);
     EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
     EXPECT_FALSE(model.Screen().clockShown || model.Screen().hourglass);
+}
+
+TEST_F(FMain, TheRunsStatusLineIsPaintedBeforeTheWorkGoesOnAndGoesWithTheOverlay) {
+    model.Open();
+    std::vector<bool> repaints;
+    model.SetObserver([&](bool now) { repaints.push_back(now); });
+    actions.during = [&] {
+        actions.port->ShowBusy();
+        repaints.clear();
+        actions.progressPort->SetStatus("Compactando Keystone (1 de 2)");
+        EXPECT_EQ(StatusText(model.Screen()), "Compactando Keystone (1 de 2)");
+        actions.progressPort->SetStatus("Compactando Keystone (1 de 2)");
+        EXPECT_EQ(repaints, std::vector<bool>{true}) << "painted at once, and only when it changed";
+        actions.progressPort->SetCopyProgress(42);
+        EXPECT_EQ(StatusText(model.Screen()), "Compactando Keystone (1 de 2)  42 %");
+        actions.port->HideBusy();
+    };
+    model.ClickRepair();
+    ASSERT_EQ(actions.progressPort, &model);
+    EXPECT_EQ(StatusText(model.Screen()), "") << "the next run starts with an empty line";
 }
 
 TEST_F(FMain, CloseRequestEndsTheProgramAtOnce) {

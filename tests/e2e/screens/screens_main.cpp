@@ -19,7 +19,7 @@ namespace {
 
 class NoActions : public corvane::MainActions {
 public:
-    void RepairRequest(corvane::MainWindowPort&) override {}
+    void RepairRequest(corvane::MainWindowPort&, corvane::ProgressPort&) override {}
     void RestoreEntry(corvane::MainWindowPort&) override {}
 };
 

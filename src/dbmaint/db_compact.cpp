@@ -1,0 +1,189 @@
+#include "dbmaint/db_compact.h"
+
+#include <array>
+#include <cstdio>
+
+#include "app/debug_log.h"
+#include "app/startup.h"
+#include "dbmaint/database_kinds.h"
+#include "dbmaint/db_password.h"
+#include "dbmaint/shared_logs.h"
+#include "dbmaint/traffic_light.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+
+namespace corvane {
+namespace {
+
+// Overwatch stands for its slot, which Playfield shares.
+constexpr std::array<DbKind, 10> kCompactionOrder{
+    DbKind::Keystone, DbKind::Staffroll, DbKind::Pantry,  DbKind::Overwatch, DbKind::Cuebay,
+    DbKind::Festive,  DbKind::Patrons,   DbKind::Ledgers, DbKind::Backlog,   DbKind::KeystoneSolo,
+};
+constexpr std::array<DbKind, 9> kRepairOrder{
+    DbKind::Keystone, DbKind::Staffroll, DbKind::Pantry,  DbKind::Overwatch, DbKind::Backlog,
+    DbKind::Tollgate, DbKind::Cuebay,    DbKind::Festive, DbKind::Patrons,
+};
+
+void ShowResult(AppContext& context, const std::string& text) {
+    MessageBoxRequest request;
+    request.title = kAppTitle;
+    request.text = text;
+    request.buttons = Buttons::Ok;
+    request.icon = Icon::None;
+    context.dialogs.Show(request);
+}
+
+template <std::size_t N>
+int FoundIn(const std::array<DbKind, N>& order, const FolderScan& scan) {
+    int found = 0;
+    for (const DbKind kind : order) found += scan.PathOf(kind).empty() ? 0 : 1;
+    return found;
+}
+
+std::string PlaceInRun(const char* doing, const std::string& path, int place, int total) {
+    return std::string(doing) + " " + NameInRun(path) + " (" + std::to_string(place) + " de " +
+           std::to_string(total) + ")";
+}
+
+// The row's boxes and summaries say only that it failed; why it failed goes
+// beside the databases, where the technician finds the other records, and
+// to the debug log.
+void RecordFailure(DatabaseRun& run, const std::string& path, const std::string& label, const Status& failure,
+                   const std::string& other) {
+    AppContext& context = run.context;
+    SharedLogs(context, path, "DBRepair")
+        .ToErrorLog({path, label, failure.Describe(), other, context.state.computerName, kRecordEnd});
+    AppendDebugLine(context, label + ": " + path + " " + failure.where + " " + failure.Describe());
+}
+
+struct Summaries {
+    std::string ok;
+    std::string errors;
+};
+
+// One compaction row, after the wait: the extra repair of KeystoneSolo, the
+// compaction into the temporary file and the one-rename swap.
+void CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
+                Summaries& summaries) {
+    AppContext& context = run.context;
+    const RowTexts& row = info.compactRow;
+    const auto failed = [&](const Status& failure) {
+        summaries.errors += std::string(row.errorText) + "\r";
+        RecordFailure(run, path, row.label, failure, temp);
+    };
+
+    if (info.kind == DbKind::KeystoneSolo) {
+        // DAO 3.6 documents RepairDatabase as gone; the compaction repairs
+        // too, so an engine without it must not fail this row every night.
+        if (const EngineStatus repaired = run.engine.SecondRepairDatabase(path); !repaired) {
+            if (repaired.fault != EngineFault::Missing && repaired.fault != EngineFault::Unsupported) {
+                return failed(repaired.status);
+            }
+            AppendDebugLine(context, "DBCOMPACT40: KeystoneSolo sin reparacion previa, " +
+                                         EngineErrorText(repaired.status));
+        }
+    }
+    const EngineStatus compacted =
+        run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + context.state.databasePassword);
+    if (!compacted) return failed(compacted.status);
+    summaries.ok += std::string(row.okText) + "\r";
+
+    // One rename: at every moment the database is whole under its own name,
+    // the old one or the compacted one, even if the program is killed here.
+    if (const Status swapped = context.files.Replace(temp, path); !swapped) {
+        failed(swapped);
+        // The old database stays; the copy would only be in the next run's way.
+        if (const Status removed = context.files.Delete(temp); !removed) {
+            AppendDebugLine(context, "DBCOMPACT40: " + temp + " " + removed.Describe());
+        }
+    }
+}
+
+// A compaction file an earlier run left behind. false: it is still there
+// (in use, or a folder of that name) and the row must not compact into it.
+bool RemoveStaleCopy(DatabaseRun& run, const std::string& temp, Status& failure) {
+    FileSystem& files = run.context.files;
+    switch (files.Lookup(temp)) {
+        case EntryKind::None:
+        case EntryKind::Unreachable:  // the engine meets it too, and says why
+            return true;
+        case EntryKind::Folder:
+            // Win32's "access denied", what deleting a folder as a file answers.
+            failure = Status::Fail(5, "Delete", "\"" + temp + "\" es una carpeta");
+            return false;
+        case EntryKind::File:
+            failure = files.Delete(temp);
+            return static_cast<bool>(failure);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string EngineErrorText(const Status& status) {
+    char number[16];
+    // COM's own failures read as HRESULTs; the engine's errors are small numbers.
+    std::snprintf(number, sizeof number, status.code > 0xFFFF ? "0x%08lX" : "%lu", status.code);
+    return std::string(number) + " | " + status.text;
+}
+
+RunEnd DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan) {
+    AppContext& context = run.context;
+    const int total = FoundIn(kCompactionOrder, scan);
+    int place = 0;
+    Summaries summaries;
+
+    for (const DbKind kind : kCompactionOrder) {
+        const std::string& path = scan.PathOf(kind);
+        if (path.empty()) continue;
+        const KindInfo& info = InfoOf(kind);
+        const RowTexts& row = info.compactRow;
+        const std::string temp = folder + info.tempFile;
+        const std::string doing = PlaceInRun("Compactando", path, ++place, total);
+        run.progress.SetStatus(doing);
+
+        if (Status failure; !RemoveStaleCopy(run, temp, failure)) {
+            summaries.errors += std::string(row.errorText) + "\r";
+            RecordFailure(run, path, row.label, failure, temp);
+            continue;
+        }
+        if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
+            return RunEnd::ProgramEnding;
+        }
+        if (!DBPassword(context, path)) return RunEnd::ProgramEnding;
+        // The window cannot paint while the engine works: the line goes up first.
+        run.progress.SetStatus(doing);
+        CompactRow(run, info, path, temp, summaries);
+    }
+
+    run.progress.SetStatus("");
+    if (!summaries.ok.empty()) ShowResult(context, summaries.ok);
+    if (!summaries.errors.empty()) ShowResult(context, summaries.errors);
+    return RunEnd::Done;
+}
+
+RunEnd RepairSequence(DatabaseRun& run, const FolderScan& scan) {
+    AppContext& context = run.context;
+    const int total = FoundIn(kRepairOrder, scan);
+    int place = 0;
+
+    for (const DbKind kind : kRepairOrder) {
+        const std::string& path = scan.PathOf(kind);
+        if (path.empty()) continue;
+        const RowTexts& row = InfoOf(kind).repairRow;
+        const std::string doing = PlaceInRun("Reparando", path, ++place, total);
+        run.progress.SetStatus(doing);
+        if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
+            return RunEnd::ProgramEnding;
+        }
+        run.progress.SetStatus(doing);
+        const EngineStatus repaired = run.engine.RepairDatabase(path);
+        if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
+        ShowResult(context, repaired ? row.okText : row.errorText);
+    }
+    run.progress.SetStatus("");
+    return RunEnd::Done;
+}
+
+}  // namespace corvane
