@@ -6,11 +6,14 @@
 
 #include "app/startup.h"
 #include "platform/win32/clock_win32.h"
+#include "platform/win32/com.h"
+#include "platform/win32/db_engine_win32.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/instance_win32.h"
 #include "platform/win32/message_pump.h"
 #include "platform/win32/system_info_win32.h"
+#include "platform/win32/waiter_win32.h"
 #include "ui/main_model.h"
 #include "ui/main_view_win32.h"
 #include "ui/database_actions.h"
@@ -20,6 +23,9 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
 
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
+    // Once for the program, before any object of it exists and after they
+    // are all gone: the database engine lives in this thread's apartment.
+    const win32::ComApartment apartment;
 
     win32::Win32FileSystem files;
     win32::Win32Dialogs dialogs;
@@ -33,9 +39,12 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
 
     if (RunStartup(context) == StartupOutcome::EndProgram) return 0;
 
-    DatabaseActions actions(context);
-    MainModel model(context, actions);
     win32::MessagePump pump;
+    // Created when the first run asks for it, kept until the program ends.
+    win32::Win32DbEngine engine;
+    win32::Win32Waiter waiter(pump);
+    DatabaseActions actions(context, engine, waiter);
+    MainModel model(context, actions);
     MainView view(model, pump, module, instance.AppWindow());
     if (!view.Load()) {
         const DWORD error = ::GetLastError();

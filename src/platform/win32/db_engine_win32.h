@@ -1,0 +1,52 @@
+#pragma once
+#include <windows.h>
+#include <ole2.h>
+
+#include <functional>
+#include <string>
+
+#include "platform/db_engine.h"
+#include "platform/win32/com.h"
+
+namespace corvane::win32 {
+
+// The database application object, whose DBEngine compacts the databases.
+inline constexpr CLSID kApplicationClsid = {
+    0x73A4C9C1, 0xD68D, 0x11D0, {0x98, 0xBF, 0x00, 0xA0, 0xC9, 0x0D, 0xC8, 0xD9}};
+// DAO 3.6's DBEngine, asked for the extra repair of one kind of database.
+inline constexpr CLSID kSecondEngineClsid = {
+    0x00000100, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+
+// Creates a COM object and hands out its IDispatch.
+using DispatchCreator = std::function<HRESULT(const CLSID& clsid, IDispatch** object)>;
+
+// CoCreateInstance in any context (Access runs out of process, DAO in process).
+HRESULT CreateDispatchObject(const CLSID& clsid, IDispatch** object);
+
+// The engine through COM late binding, so the program runs with whichever
+// version is installed. COM must be initialised on the calling thread (single-
+// threaded apartment), and every call made from that thread. A call may take
+// minutes on a large database; the caller shows why first.
+class Win32DbEngine : public DbEngine {
+public:
+    explicit Win32DbEngine(DispatchCreator creator = CreateDispatchObject);
+    Win32DbEngine(const Win32DbEngine&) = delete;
+    Win32DbEngine& operator=(const Win32DbEngine&) = delete;
+
+    EngineStatus Version(std::string& version) override;
+    EngineStatus RepairDatabase(const std::string& path) override;
+    EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
+                                 const std::string& sourceLocale) override;
+    EngineStatus SecondRepairDatabase(const std::string& path) override;
+
+private:
+    EngineStatus Engine();
+    EngineStatus SecondEngine();
+
+    DispatchCreator creator_;
+    ComPtr<IDispatch> application_;
+    ComPtr<IDispatch> engine_;
+    ComPtr<IDispatch> secondEngine_;
+};
+
+}  // namespace corvane::win32

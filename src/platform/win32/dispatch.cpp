@@ -1,0 +1,128 @@
+#include "platform/win32/dispatch.h"
+
+#include "platform/win32/system_error.h"
+#include "platform/win32/wide.h"
+
+namespace corvane::win32 {
+namespace {
+
+// DAO's "Operation is not supported for this type of object": what DAO 3.6
+// answers for RepairDatabase, which it no longer carries out.
+constexpr unsigned long kDaoNotSupported = 3251;
+
+// The argument array IDispatch::Invoke reads, cleared element by element
+// whatever way the call ends.
+class VariantArray {
+public:
+    explicit VariantArray(std::size_t count) : items_(count) {
+        for (VARIANTARG& item : items_) ::VariantInit(&item);
+    }
+    VariantArray(const VariantArray&) = delete;
+    VariantArray& operator=(const VariantArray&) = delete;
+    ~VariantArray() {
+        for (VARIANTARG& item : items_) ::VariantClear(&item);
+    }
+
+    VARIANTARG& operator[](std::size_t index) { return items_[index]; }
+    VARIANTARG* Data() { return items_.empty() ? nullptr : items_.data(); }
+    UINT Count() const { return static_cast<UINT>(items_.size()); }
+
+private:
+    std::vector<VARIANTARG> items_;
+};
+
+std::string Trimmed(std::string text) {
+    const char* const kBlank = " \t\r\n";
+    const std::size_t last = text.find_last_not_of(kBlank);
+    if (last == std::string::npos) return {};
+    text.erase(last + 1);
+    text.erase(0, text.find_first_not_of(kBlank));
+    return text;
+}
+
+std::string FromBstr(BSTR text) {
+    if (text == nullptr) return {};
+    return Narrow(std::wstring(text, ::SysStringLen(text)));
+}
+
+EngineFault FaultOf(HRESULT result) {
+    return result == DISP_E_UNKNOWNNAME || result == DISP_E_MEMBERNOTFOUND ? EngineFault::Unsupported
+                                                                         : EngineFault::Failed;
+}
+
+EngineStatus FromHresult(HRESULT result, const char* member) {
+    const auto code = static_cast<unsigned long>(result);
+    return EngineStatus::Fail(FaultOf(result), code, member, SystemErrorText(code));
+}
+
+// The engine's own error number: the 16-bit code when it gives one; DAO's
+// numbers otherwise travel as 0x800A0xxx (FACILITY_CONTROL), whose low word is
+// the number its documentation lists; any other SCODE stands as it is.
+unsigned long ExceptionNumber(const EXCEPINFO& exception) {
+    if (exception.wCode != 0) return exception.wCode;
+    if (HRESULT_FACILITY(exception.scode) == FACILITY_CONTROL) return HRESULT_CODE(exception.scode);
+    // A server that names no error at all must still not read as success.
+    if (exception.scode == S_OK) return static_cast<unsigned long>(DISP_E_EXCEPTION);
+    return static_cast<unsigned long>(exception.scode);
+}
+
+EngineStatus FromException(EXCEPINFO& exception, const char* member) {
+    const unsigned long number = ExceptionNumber(exception);
+    std::string text = Trimmed(FromBstr(exception.bstrDescription));
+    if (text.empty()) {
+        // No description: the SCODE says more than the bare DISP_E_EXCEPTION.
+        const HRESULT known = FAILED(exception.scode) ? exception.scode : DISP_E_EXCEPTION;
+        text = SystemErrorText(static_cast<unsigned long>(known));
+    }
+    const EngineFault fault = number == kDaoNotSupported ? EngineFault::Unsupported : EngineFault::Failed;
+    return EngineStatus::Fail(fault, number, member, std::move(text));
+}
+
+}  // namespace
+
+EngineStatus InvokeMember(IDispatch* object, const char* member, DispatchKind kind,
+                          const std::vector<DispatchArg>& args, UniqueVariant* result) {
+    std::wstring name = Widen(member);
+    LPOLESTR names[] = {name.data()};
+    DISPID id = DISPID_UNKNOWN;
+    const HRESULT lookup = object->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+    if (FAILED(lookup)) return FromHresult(lookup, member);
+
+    // Invoke reads its arguments last to first.
+    VariantArray packed(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        VARIANTARG& slot = packed[args.size() - 1 - i];
+        if (!args[i].text) {
+            slot.vt = VT_ERROR;
+            slot.scode = DISP_E_PARAMNOTFOUND;
+            continue;
+        }
+        const std::wstring text = Widen(*args[i].text);
+        // Straight into the array, which frees it: the slot is typed only once it holds one.
+        slot.bstrVal = ::SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        if (slot.bstrVal == nullptr) return FromHresult(E_OUTOFMEMORY, member);
+        slot.vt = VT_BSTR;
+    }
+    DISPPARAMS params{packed.Data(), nullptr, packed.Count(), 0};
+
+    // Some servers write a result even when none is asked for.
+    UniqueVariant ignored;
+    UniqueVariant& answer = result != nullptr ? *result : ignored;
+    EXCEPINFO exception{};
+    UINT badArgument = 0;
+    const WORD flags = kind == DispatchKind::PropertyGet ? DISPATCH_PROPERTYGET : DISPATCH_METHOD;
+    const HRESULT invoked = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, answer.Receive(),
+                                           &exception, &badArgument);
+
+    if (invoked == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+    // Ours to free whichever way the call ended; null when the server left them.
+    const UniqueBstr source(exception.bstrSource);
+    const UniqueBstr description(exception.bstrDescription);
+    const UniqueBstr helpFile(exception.bstrHelpFile);
+
+    if (invoked == DISP_E_EXCEPTION) return FromException(exception, member);
+    if (FAILED(invoked)) return FromHresult(invoked, member);
+    return EngineStatus::Ok();
+}
+
+}  // namespace corvane::win32
