@@ -7,6 +7,7 @@
 #   E2E_STATE   folder for this run's state (template, display, scenarios)
 #   CORVANE_EXE the Corvane.exe under test
 #   E2E_DRIVER  the automation driver (corvane_e2e_driver.exe)
+#   E2E_HOLDER  the helper that holds a file open (corvane_holder.exe)
 #   E2E_TEST_ENGINE the test database engine (corvane_test_engine.dll), for
 #               install_test_engine
 #   E2E_KEEP_TEMPLATE=1 reuses an existing template instead of making it anew
@@ -368,6 +369,31 @@ field() {
 
 # wait_file PATH SECONDS
 wait_file() { wait_until "$2" "file $1" test -e "$1"; }
+
+# hold_file TAG WINPATH MODE: another program of the prefix holds the file
+# open (MODE: exclusive, readwrite, read, create-exclusive; see holder.cpp)
+# until release_file TAG. Returns once the file is held; fails the scenario
+# if the holder could not open it.
+hold_file() {
+  local tag=$1 path=$2 mode=$3
+  local ready="$SCENARIO_DIR/$tag.ready"
+  rm -f "$ready" "$SCENARIO_DIR/$tag.stop"
+  start_program "$tag" "$E2E_HOLDER" "$path" "$mode" "$ready" "$SCENARIO_DIR/$tag.stop"
+  wait_until 20 "$tag to hold $path" holder_settled "$tag" ||
+    fail "$tag did not hold $path ($mode) within 20 s: $(cat "$SCENARIO_DIR/$tag.out" 2>/dev/null)"
+  [ -e "$ready" ] ||
+    fail "$tag could not hold $path ($mode), exit $(cat "$SCENARIO_DIR/$tag.exit"): $(cat "$SCENARIO_DIR/$tag.out")"
+}
+
+holder_settled() { [ -e "$SCENARIO_DIR/$1.ready" ] || has_ended "$1"; }
+
+# release_file TAG: the holder closes the file and ends.
+release_file() {
+  local tag=$1 code
+  : >"$SCENARIO_DIR/$tag.stop"
+  code=$(wait_exit "$tag" 20) || fail "$tag did not end after its stop file"
+  [ "$code" = 0 ] || fail "$tag ended with $code: $(cat "$SCENARIO_DIR/$tag.out")"
+}
 
 # ------------------------------------------------------------------ pictures
 

@@ -278,6 +278,10 @@ HWND IconControl(HWND box) {
 std::wstring IconKind(HWND box) {
   HWND control = IconControl(box);
   if (!control) return L"none";
+  // Wine keeps the icon control of a box without an icon, empty: the handle
+  // is only tested for NULL here, never used.
+  DWORD_PTR icon = 0;
+  if (SendMessageTimeoutW(control, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 2000, &icon) && icon == 0) return L"none";
   RECT r;
   GetWindowRect(control, &r);
   const int w = r.right - r.left, h = r.bottom - r.top;
@@ -732,6 +736,27 @@ int CmdClose(const Options& options) {
   return 0;
 }
 
+// The program killed as Task Manager's "End task" kills it: no message, no
+// clean-up, at whatever step it is.
+int CmdKill(const Options& options) {
+  HWND window = WaitFor(options);
+  if (!window) return 1;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, ProcessOf(window));
+  if (!process) {
+    Fail(L"cannot open the window's process");
+    return 1;
+  }
+  const BOOL killed = TerminateProcess(process, 9);
+  if (killed) WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  if (!killed) {
+    Fail(L"TerminateProcess failed");
+    return 1;
+  }
+  EmitWindow(window);
+  return 0;
+}
+
 // Lets a test tell a caption the program sets apart from one it kept.
 int CmdRetitle(const Options& options) {
   if (options.positional.size() != 1) {
@@ -794,6 +819,7 @@ void Usage() {
            "  click X Y | --child TEXT      click at client coordinates or on a control\n"
            "        [--button right] [--double]\n"
            "  close                         post WM_CLOSE\n"
+           "  kill                          end the window's process at once (TerminateProcess)\n"
            "  minimize                      minimise a window\n"
            "  retitle TEXT                  change a window's caption\n"
            "  computer-name                 the computer name this prefix reports\n");
@@ -824,6 +850,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"keys") return CmdKeys(options);
   if (command == L"click") return CmdClick(options);
   if (command == L"close") return CmdClose(options);
+  if (command == L"kill") return CmdKill(options);
   if (command == L"minimize") return CmdMinimize(options);
   if (command == L"retitle") return CmdRetitle(options);
   if (command == L"computer-name") return CmdComputerName();

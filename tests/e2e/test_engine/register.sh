@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# Registers the test database engine in a Wine prefix under the two class ids
+# the program creates, or removes it again.
+#
+#   register.sh PREFIX WINDOWS_DLL_PATH   e.g. register.sh ~/p 'C:\TestEngine\corvane_test_engine.dll'
+#   register.sh --remove PREFIX
+#
+# The prefix must be a WoW64 prefix made by the 64-bit loader. The classes go
+# into the 32-bit registry view (/reg:32, HKLM\Software\Classes\Wow6432Node
+# in system.reg): the program and the engine are 32-bit, and a 32-bit process
+# of a WoW64 prefix reads its COM registrations from there only; registered
+# in the 64-bit view, CoCreateInstance answers 0x80040154. The registry
+# reaches system.reg when the prefix's wineserver ends; this script leaves
+# the server to the caller.
+set -euo pipefail
+
+readonly WINE64=/usr/lib/wine/wine64
+# The database application object, whose DBEngine is the first engine.
+readonly APPLICATION_CLSID='{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}'
+# The DAO 3.6 DBEngine, the second engine.
+readonly SECOND_ENGINE_CLSID='{00000100-0000-0010-8000-00AA006D2EA4}'
+
+export WINEDEBUG=-all
+# The caller's overrides (lib.sh's add more) or the two that keep Wine from
+# asking for Mono or Gecko.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+usage() {
+  echo "usage: register.sh PREFIX WINDOWS_DLL_PATH | register.sh --remove PREFIX" >&2
+  exit 2
+}
+
+# reg ARGS...: Wine's reg.exe in the prefix, quiet unless it fails.
+reg() {
+  local output
+  output=$("$WINE64" reg "$@" 2>&1) || {
+    printf 'register.sh: reg %s failed:\n%s\n' "$*" "$output" >&2
+    return 1
+  }
+}
+
+check_prefix() {
+  # reg would make a new prefix where there is none, and a 32-bit one has no
+  # 32-bit view to register in: refuse both. (system.reg is no test: a prefix
+  # whose first server still runs has none yet.)
+  [ -d "$1/drive_c/windows/syswow64" ] || {
+    echo "register.sh: $1 is not a WoW64 Wine prefix (no syswow64)" >&2
+    exit 1
+  }
+}
+
+register_class() {
+  local name=$2 dll=$3 key="HKCR\\CLSID\\$1"
+  reg add "$key" /ve /d "$name" /f /reg:32
+  reg add "$key\\InprocServer32" /ve /d "$dll" /f /reg:32
+  reg add "$key\\InprocServer32" /v ThreadingModel /d Apartment /f /reg:32
+}
+
+remove_class() {
+  local key="HKCR\\CLSID\\$1"
+  # Removing what is not there is no failure: the caller wants it gone.
+  "$WINE64" reg query "$key" /reg:32 >/dev/null 2>&1 || return 0
+  reg delete "$key" /f /reg:32
+}
+
+case ${1:-} in
+  --remove)
+    [ $# -eq 2 ] || usage
+    check_prefix "$2"
+    export WINEPREFIX=$2
+    remove_class "$APPLICATION_CLSID"
+    remove_class "$SECOND_ENGINE_CLSID"
+    ;;
+  -* | '') usage ;;
+  *)
+    [ $# -eq 2 ] || usage
+    check_prefix "$1"
+    export WINEPREFIX=$1
+    register_class "$APPLICATION_CLSID" "Corvane test engine: database application" "$2"
+    register_class "$SECOND_ENGINE_CLSID" "Corvane test engine: DBEngine" "$2"
+    ;;
+esac
