@@ -25,6 +25,7 @@ readonly ENGLISH_RULE=$'This Program Runs with ONLY ONE DataBase of each Type.'
 start() {
   scenario_begin "repair_request_$1" "$2"
   install_on_drive_e
+  install_test_engine 3.6
   [ -z "$3" ] || echo "$3" >"$PROGRAM_DIR/Corvane.lng"
   printf 'Monitor\r\n' >"$PROGRAM_DIR/MainMachine.ord"
   : >"$PROGRAM_DIR/Corvane.deb"
