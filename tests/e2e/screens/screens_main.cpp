@@ -1,6 +1,6 @@
 // Shows the real main window in one chosen state, for screenshots of states
 // that the program reaches only in the middle of work (the busy overlay).
-//   corvane_screens home|languages|busy
+//   corvane_screens home|languages|busy|waiting
 #include <windows.h>
 
 #include <string>
@@ -47,6 +47,8 @@ int wmain(int argc, wchar_t** argv) {
     MainView view(model, pump, ::GetModuleHandleW(nullptr), instance.AppWindow());
     if (!view.Load()) return 1;
     model.Open();
-    if (state == L"busy") model.ShowBusy();
+    if (state == L"busy" || state == L"waiting") model.ShowBusy();
+    // The run's status line as a wait on a database in use shows it.
+    if (state == L"waiting") model.SetStatus("Esperando Keystone: 23 s, en uso en POS1, POS3");
     return pump.Run();
 }
