@@ -654,11 +654,14 @@ int CmdKeys(const Options& options) {
       Fail(L"could not keep the window in the foreground");
       return 1;
     }
+    const long long sentNs = UnixNanoseconds();
     if (!Send(chords[i])) {
       Fail(L"SendInput refused the keys");
       return 1;
     }
     Emit("sent", options.positional[i]);
+    // When it went, on the host's clock, for benchmarks that time a run.
+    Emit("sent_ns", sentNs);
   }
   return 0;
 }
