@@ -1,0 +1,46 @@
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/context.h"
+#include "dbmaint/database_kinds.h"
+#include "platform/status.h"
+
+namespace corvane {
+
+constexpr int kRestorableCount = 11;
+
+// A kind the restore screen offers, in the order of its choices OBDB 0 to 10.
+struct RestorableKind {
+    DbKind kind;
+    const char* caption;     // the choice's caption
+    const char* searchName;  // what backup names must contain
+};
+const std::array<RestorableKind, kRestorableCount>& RestorableKinds();
+
+// The live database of each restorable kind, by choice index; "" when the
+// scan found none.
+using LiveDatabases = std::array<std::string, kRestorableCount>;
+
+// The restore scan's name rule: the prefix as written, five free characters
+// and a space, a ten-digit number, a four-character extension (".MDB" in any
+// case). Characters are counted as Windows counts them.
+bool MatchesRestoreName(std::string_view fileName, const KindInfo& kind);
+
+// The choice index of the first kind, in the scan's order, whose rule the
+// name passes.
+std::optional<int> RestorableIndexOfFile(std::string_view fileName);
+
+// The connection check of the restore entry: FindSharedDrive until there is
+// a root, asking to try again; No ends the program (a developer machine is
+// first offered a local run). false: the program is ending.
+bool RestoreConnection(AppContext& context);
+
+// The restore scan of the shared data folder: the file listed last wins a
+// kind's entry. A folder that cannot be listed gives its failure and leaves
+// live empty.
+Status RestoreScan(AppContext& context, LiveDatabases& live);
+
+}  // namespace corvane
