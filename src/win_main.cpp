@@ -16,12 +16,14 @@
 #include "platform/win32/waiter_win32.h"
 #include "ui/main_model.h"
 #include "ui/main_view_win32.h"
+#include "ui/restore_model.h"
+#include "ui/restore_view_win32.h"
 #include "ui/database_actions.h"
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     using namespace corvane;
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     ::InitCommonControlsEx(&controls);
     // Once for the program, before any object of it exists and after they
     // are all gone: the database engine lives in this thread's apartment.
@@ -43,10 +45,13 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     // Created when the first run asks for it, kept until the program ends.
     win32::Win32DbEngine engine;
     win32::Win32Waiter waiter(pump);
-    DatabaseActions actions(context, engine, waiter);
+    RestoreModel restoreModel(context, waiter);
+    DatabaseActions actions(context, engine, waiter, restoreModel);
     MainModel model(context, actions);
     MainView view(model, pump, module, instance.AppWindow());
-    if (!view.Load()) {
+    // Made hidden now, shown in the main window's place by the restore entry.
+    RestoreView restoreView(restoreModel, pump, module, instance.AppWindow());
+    if (!view.Load() || !restoreView.Load()) {
         const DWORD error = ::GetLastError();
         MessageBoxRequest request;
         request.text = "No se pudo abrir la ventana principal (error " + std::to_string(error) + ")";

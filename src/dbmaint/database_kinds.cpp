@@ -82,17 +82,17 @@ bool StartsWithAscii(std::u16string_view name, std::string_view prefix) {
 }
 
 // Positions count in UTF-16 units, as Windows counts a name's characters.
-bool MatchesStrict(std::u16string_view name, const KindInfo& kind) {
+bool MatchesRule(std::u16string_view name, const KindInfo& kind, std::size_t free) {
     const std::string_view prefix = kind.prefix;
     const std::size_t l = prefix.size();
-    // L + 18: the prefix, three free characters, a space, ten digits, ".mdb".
-    if (name.size() != l + 18) return false;
+    // The prefix, the free characters, a space, ten digits, ".mdb".
+    if (name.size() != l + free + 15) return false;
     if (!StartsWithAscii(name, prefix)) return false;
-    if (name[l + 3] != u' ') return false;
-    if (!AllDigits(name.substr(l + 4, 10))) return false;
+    if (name[l + free] != u' ') return false;
+    if (!AllDigits(name.substr(l + free + 1, 10))) return false;
     // The extension is what follows the last full stop; with the length fixed
     // and ten digits before it, that is the last four characters.
-    const std::u16string_view extension = name.substr(l + 14);
+    const std::u16string_view extension = name.substr(l + free + 11);
     return extension[0] == u'.' && Upper(extension[1]) == u'M' && Upper(extension[2]) == u'D' &&
            Upper(extension[3]) == u'B';
 }
@@ -108,7 +108,13 @@ DbKind PathSlotOf(DbKind kind) { return kind == DbKind::Playfield ? DbKind::Over
 bool ReadsAsNumber(std::string_view text) { return AllDigits(text); }
 bool ReadsAsNumber(std::u16string_view text) { return AllDigits(text); }
 
-bool MatchesStrictName(std::string_view name, const KindInfo& kind) { return MatchesStrict(Utf8ToUtf16(name), kind); }
+bool MatchesStrictName(std::string_view name, const KindInfo& kind) {
+    return MatchesRule(Utf8ToUtf16(name), kind, kRepairFreeCharacters);
+}
+
+bool MatchesNameRule(std::u16string_view name, const KindInfo& kind, std::size_t freeCharacters) {
+    return MatchesRule(name, kind, freeCharacters);
+}
 
 std::optional<DbKind> KindOfFile(std::string_view name) {
     // Every kind's name ends in ".mdb", which reads the same in UTF-8: the
@@ -116,7 +122,7 @@ std::optional<DbKind> KindOfFile(std::string_view name) {
     if (name.size() < 4 || name[name.size() - 4] != '.' || (name.back() | 0x20) != 'b') return std::nullopt;
     const std::u16string wide = Utf8ToUtf16(name);
     for (const KindInfo& info : kKinds) {
-        if (MatchesStrict(wide, info)) return info.kind;
+        if (MatchesRule(wide, info, kRepairFreeCharacters)) return info.kind;
     }
     return std::nullopt;
 }

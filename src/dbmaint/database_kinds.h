@@ -61,11 +61,17 @@ bool ReadsAsNumber(std::u16string_view text);
 // number, and nothing else. Characters are counted as Windows counts them.
 bool MatchesStrictName(std::string_view fileName, const KindInfo& kind);
 
+// The free characters between the prefix and the space: the repair run's
+// scan expects three, the restore scan five.
+constexpr std::size_t kRepairFreeCharacters = 3;
+constexpr std::size_t kRestoreFreeCharacters = 5;
+bool MatchesNameRule(std::u16string_view name, const KindInfo& kind, std::size_t freeCharacters);
+
 // The first kind in table order whose strict rule the name passes.
 std::optional<DbKind> KindOfFile(std::string_view fileName);
 
-// What the run's status line calls the database at path: its kind's name, or
-// its file name when it passes no kind's name rule.
+// What the run's status line calls the database at path: its kind's name by
+// the repair run's rule, or its file name when it passes no kind's rule.
 std::string NameInRun(const std::string& path);
 
 }  // namespace corvane

@@ -4,6 +4,7 @@
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
+#include "platform/file_system.h"
 #include "platform/waiter.h"
 
 namespace corvane {

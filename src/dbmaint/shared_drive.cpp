@@ -1,13 +1,27 @@
 #include "dbmaint/shared_drive.h"
 
+#include "app/state.h"
 #include "base/text.h"
+#include "platform/dialogs.h"
 #include "platform/file_system.h"
+#include "platform/process.h"
 
 namespace corvane {
 namespace {
 
 bool IsFolder(AppContext& context, const std::string& path) {
     return context.files.Lookup(path) == EntryKind::Folder;
+}
+
+Answer Ask(AppContext& context, const std::string& title, const std::string& text, int defaultButton) {
+    MessageBoxRequest request;
+    request.title = title;
+    request.text = text;
+    request.buttons = Buttons::YesNo;
+    request.icon = Icon::Question;
+    request.defaultButton = defaultButton;
+    request.foreground = true;
+    return context.dialogs.Show(request);
 }
 
 }  // namespace
@@ -29,6 +43,31 @@ void FindSharedDrive(AppContext& context) {
     // ends the search before the folder inside it is asked for.
     if (!IsFolder(context, share + "\\")) return;
     if (IsFolder(context, share + "\\Shared")) state.sharedDriveRoot = share;
+}
+
+bool ReachSharedDrive(AppContext& context, WhenDeclined declined) {
+    ProgramState& state = context.state;
+    for (;;) {
+        FindSharedDrive(context);
+        if (!state.sharedDriveRoot.empty()) return true;
+        const Answer retry = Ask(context, "ATENCION!!!",
+                                 "NO Hay Conexion con la Maquina '" + state.mainMachineName + "'!!!\r" +
+                                     "Intentamos de Nuevo?",
+                                 2);
+        if (retry != Answer::Yes) break;
+    }
+    // The name, not the developer flag: a developer who chose to act as
+    // "Monitor" at start-up is no longer offered a local run.
+    if (NameHasDevMarker(state)) {
+        if (Ask(context, ":)", "Rodamos en Modo 'LOCAL'?", 1) != Answer::Yes) {
+            context.process.End(0);
+            return false;
+        }
+        state.sharedDriveRoot = "D:";
+        return true;
+    }
+    if (declined == WhenDeclined::EndProgram) context.process.End(0);
+    return false;
 }
 
 }  // namespace corvane

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -59,6 +60,10 @@ public:
     virtual Status ReadText(const std::string& path, std::string& text) = 0;
     // The file's bytes as they are (lock files are binary).
     virtual Status ReadBytes(const std::string& path, std::string& bytes) = 0;
+    // At most count bytes from the file's start, and its whole size, without
+    // reading the rest: a backup's header is checked before a copy of a
+    // gigabyte is begun.
+    virtual Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) = 0;
 
     bool Exists(const std::string& path) {
         const EntryKind kind = Lookup(path);

@@ -1,6 +1,5 @@
 #include "ui/database_actions.h"
 
-#include "app/debug_log.h"
 #include "dbmaint/repair_request.h"
 
 namespace corvane {
@@ -10,6 +9,6 @@ void DatabaseActions::RepairRequest(MainWindowPort& window, ProgressPort& progre
     LBLDBREPAIRFG_Click(run);
 }
 
-void DatabaseActions::RestoreEntry(MainWindowPort&) { AppendDebugLine(context_, "LBLRESTOREFG_Click"); }
+void DatabaseActions::RestoreEntry(MainWindowPort& window) { restore_.Open(window); }
 
 }  // namespace corvane

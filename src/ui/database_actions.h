@@ -3,22 +3,24 @@
 #include "platform/db_engine.h"
 #include "platform/waiter.h"
 #include "ui/main_actions.h"
+#include "ui/restore_model.h"
 
 namespace corvane {
 
 // The main window's two entries, handed to the database work.
 class DatabaseActions : public MainActions {
 public:
-    DatabaseActions(AppContext& context, DbEngine& engine, Waiter& waiter)
-        : context_(context), engine_(engine), waiter_(waiter) {}
+    DatabaseActions(AppContext& context, DbEngine& engine, Waiter& waiter, RestoreModel& restore)
+        : context_(context), engine_(engine), waiter_(waiter), restore_(restore) {}
     void RepairRequest(MainWindowPort& window, ProgressPort& progress) override;
-    // Until restore is built it only records that it was asked for.
+    // The restore screen in the main window's place.
     void RestoreEntry(MainWindowPort& window) override;
 
 private:
     AppContext& context_;
     DbEngine& engine_;
     Waiter& waiter_;
+    RestoreModel& restore_;
 };
 
 }  // namespace corvane

@@ -183,9 +183,11 @@ void MainModel::HideForRestore() {
 }
 
 void MainModel::ShowAfterRestore() {
-    screen_.windowShown = true;
+    screen_.clockShown = false;
+    screen_.hourglass = false;
     screen_.buttonsShown = true;
-    Changed();
+    screen_.windowShown = true;
+    Changed(true);
 }
 
 void MainModel::Changed(bool repaintNow) {

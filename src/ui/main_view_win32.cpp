@@ -3,9 +3,12 @@
 #include <uxtheme.h>
 
 #include "platform/win32/wide.h"
+#include "ui/paint_win32.h"
 
 namespace corvane {
 namespace {
+
+using win32::ToColorRef;
 
 constexpr wchar_t kWindowClass[] = L"CorvaneFMain";
 constexpr wchar_t kPanelClass[] = L"CorvanePanel";
@@ -13,38 +16,12 @@ constexpr int kIconResource = 1;
 constexpr int kSandClockResource = 101;
 constexpr int kMessageId = 10;
 constexpr int kFirstOptionId = 20;  // OBESP, OBPOR, OBENG
-
-COLORREF ToColorRef(layout::Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
-
-// The screen's DPI before the window exists; the window keeps it.
-int ScreenDpi() {
-    const win32::ScreenDc screen(::GetDC(nullptr));
-    const int dpi = screen ? ::GetDeviceCaps(screen.Get(), LOGPIXELSX) : 0;
-    return dpi > 0 ? dpi : 96;
-}
-
-// A big button: the filled rounded shape, then its white caption on top.
-void DrawRoundedButton(HDC dc, const RECT& shape, const RECT& caption, COLORREF fill, const wchar_t* text,
-                       HFONT font) {
-    win32::UniqueBrush brush(::CreateSolidBrush(fill));
-    win32::UniquePen pen(::CreatePen(PS_SOLID, 1, fill));
-    {
-        win32::SelectGuard selectBrush(dc, brush.Get());
-        win32::SelectGuard selectPen(dc, pen.Get());
-        const int corner = (shape.bottom - shape.top) / 3;
-        ::RoundRect(dc, shape.left, shape.top, shape.right, shape.bottom, corner, corner);
-    }
-    win32::SelectGuard selectFont(dc, font);
-    ::SetBkMode(dc, TRANSPARENT);
-    ::SetTextColor(dc, RGB(255, 255, 255));
-    RECT textRect = caption;
-    ::DrawTextW(dc, text, -1, &textRect, DT_CENTER | DT_TOP | DT_SINGLELINE | DT_NOPREFIX);
-}
+constexpr layout::TwipsRect kWhole{0, 0, layout::kWindowWidth, layout::kWindowHeight};
 
 }  // namespace
 
 MainView::MainView(MainModel& model, win32::MessagePump& pump, HINSTANCE module, HWND owner)
-    : model_(model), pump_(pump), module_(module), owner_(owner), dpi_(ScreenDpi()) {}
+    : model_(model), pump_(pump), module_(module), owner_(owner), dpi_(win32::ScreenDpi()) {}
 
 MainView::~MainView() {
     model_.SetObserver(nullptr);
@@ -53,15 +30,9 @@ MainView::~MainView() {
     if (window_ != nullptr) ::DestroyWindow(window_);
 }
 
-RECT MainView::PxRect(const layout::TwipsRect& place) const {
-    return {Px(place.left), Px(place.top), Px(place.left + place.width), Px(place.top + place.height)};
-}
+RECT MainView::PxRect(const layout::TwipsRect& place) const { return win32::PixelRect(place, dpi_); }
 
-HFONT MainView::Font(double points, bool bold) const {
-    return ::CreateFontW(layout::FontHeight(points, dpi_), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                         DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                         DEFAULT_PITCH | FF_SWISS, L"Arial");
-}
+HFONT MainView::Font(double points, bool bold) const { return win32::CreatePointFont(points, bold, dpi_); }
 
 bool MainView::Load() {
     WNDCLASSEXW windowClass{};
@@ -120,9 +91,8 @@ bool MainView::Load() {
         ::SendMessageW(options_[i], WM_SETFONT, reinterpret_cast<WPARAM>(optionFont_.Get()), FALSE);
     }
     // The buttons panel and the overlay fill the window; the overlay is on top.
-    const layout::TwipsRect whole{0, 0, layout::kWindowWidth, layout::kWindowHeight};
-    frameButtons_ = CreatePanel(kFrameButtons, whole);
-    frameClock_ = CreatePanel(kFrameClock, whole);
+    frameButtons_ = CreatePanel(kFrameButtons, kWhole);
+    frameClock_ = CreatePanel(kFrameClock, kWhole);
     // CBCancel stands outside the window: only Esc reaches it.
     cancel_ = CreateChild(window_, L"BUTTON", L"Cancel", BS_PUSHBUTTON, IDCANCEL, layout::kCancelButton);
     ::ShowWindow(cancel_, SW_SHOWNA);
@@ -154,8 +124,12 @@ HWND MainView::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_
 
 void MainView::Sync(bool repaintNow) {
     const MainScreen& screen = model_.Screen();
+    // The window's own flag, not IsWindowVisible: while the main window is
+    // hidden for the restore screen every child reads as hidden, and a panel
+    // hidden meanwhile would come back with it.
     const auto show = [](HWND window, bool shown) {
-        if ((::IsWindowVisible(window) != FALSE) != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+        const bool flagged = (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+        if (flagged != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
     };
     show(frameMain_, screen.messageAreaShown);
     show(frameLanguages_, screen.languagesShown);
@@ -164,7 +138,7 @@ void MainView::Sync(bool repaintNow) {
     const std::string status = StatusText(screen);
     if (status != statusDrawn_) {
         statusDrawn_ = status;
-        const RECT line = PxRect(layout::StatusLineIn(layout::kWindowWidth, layout::kWindowHeight));
+        const RECT line = win32::BusyStatusLine(kWhole, dpi_);
         ::InvalidateRect(frameClock_, &line, TRUE);
     }
 
@@ -207,26 +181,14 @@ void MainView::PaintPanel(HWND panel, HDC dc) {
     ::FillRect(dc, &client, white_.Get());
 
     if (panel == frameButtons_) {
-        DrawRoundedButton(dc, PxRect(layout::kRepairShape), PxRect(layout::kRepairCaption),
-                          ToColorRef(layout::kRepairRed), L"DB REPAIR", buttonFont_.Get());
-        DrawRoundedButton(dc, PxRect(layout::kRestoreShape), PxRect(layout::kRestoreCaption),
-                          ToColorRef(layout::kRestorePurple), L"RESTAURAR", buttonFont_.Get());
-    } else if (panel == frameClock_ && sandClock_) {
-        const RECT place = PxRect(layout::SandClockIn(layout::kWindowWidth, layout::kWindowHeight));
-        const win32::MemoryDc memory(::CreateCompatibleDC(dc));
-        win32::SelectGuard select(memory.Get(), sandClock_.Get());
-        ::SetStretchBltMode(dc, HALFTONE);
-        ::StretchBlt(dc, place.left, place.top, place.right - place.left, place.bottom - place.top, memory.Get(), 0,
-                     0, layout::kSandClockPixelsWide, layout::kSandClockPixelsHigh, SRCCOPY);
-        if (!statusDrawn_.empty()) {
-            RECT line = PxRect(layout::StatusLineIn(layout::kWindowWidth, layout::kWindowHeight));
-            win32::SelectGuard font(dc, statusFont_.Get());
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ToColorRef(layout::kStatusColour));
-            const std::wstring text = win32::Widen(statusDrawn_);
-            ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &line,
-                        DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_END_ELLIPSIS);
-        }
+        win32::DrawRoundedButton(dc, {PxRect(layout::kRepairShape), PxRect(layout::kRepairCaption),
+                                      ToColorRef(layout::kRepairRed), RGB(255, 255, 255), L"DB REPAIR",
+                                      buttonFont_.Get()});
+        win32::DrawRoundedButton(dc, {PxRect(layout::kRestoreShape), PxRect(layout::kRestoreCaption),
+                                      ToColorRef(layout::kRestorePurple), RGB(255, 255, 255), L"RESTAURAR",
+                                      buttonFont_.Get()});
+    } else if (panel == frameClock_) {
+        win32::DrawBusyOverlay(dc, {kWhole, dpi_, sandClock_.Get(), win32::Widen(statusDrawn_), statusFont_.Get()});
     }
 }
 

@@ -333,6 +333,37 @@ TYPED_TEST(FileSystemContract, ReadsBytesAsTheyAre) {
     EXPECT_TRUE(FailsWith(this->files.ReadBytes(this->At("Folder"), read), 5));
 }
 
+TYPED_TEST(FileSystemContract, ReadsAFilesHeadAndItsWholeSize) {
+    const std::string bytes = BinaryBytes(70 * 1024 + 5);
+    this->Put("long.mdb", bytes);
+    this->Put("short.mdb", bytes.substr(0, 7));
+    this->MakeFolder("Folder");
+    struct Case {
+        const char* name;
+        std::size_t count;
+        unsigned long code;  // 0: read
+        std::string head;
+        std::uint64_t size;
+    } const cases[] = {
+        {"long.mdb", 0x20, 0, bytes.substr(0, 0x20), bytes.size()},
+        {"short.mdb", 0x20, 0, bytes.substr(0, 7), 7},
+        {"Missing.mdb", 0x20, 2, "", 0},
+        {"Folder", 0x20, 5, "", 0},
+    };
+    for (const Case& c : cases) {
+        std::string head = "stale";
+        std::uint64_t size = 99;
+        const Status read = this->files.ReadHead(this->At(c.name), c.count, head, size);
+        if (c.code != 0) {
+            EXPECT_TRUE(FailsWith(read, c.code)) << c.name;
+            continue;
+        }
+        ASSERT_TRUE(read) << c.name << ": " << read.Describe();
+        EXPECT_EQ(head, c.head) << c.name;
+        EXPECT_EQ(size, c.size) << c.name;
+    }
+}
+
 TYPED_TEST(FileSystemContract, AppendWaitsForAnotherAppenderToClose) {
     auto hold = this->env.HoldAsAppender(this->At("Errors.txt"));
     const auto start = std::chrono::steady_clock::now();

@@ -19,7 +19,7 @@ namespace corvane::testing {
 class FailingFileSystem : public FileSystem {
 public:
     enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
-                    ReadText, ReadBytes };
+                    ReadText, ReadBytes, ReadHead };
 
     struct Fault {
         Op op;
@@ -95,6 +95,10 @@ public:
     Status ReadBytes(const std::string& path, std::string& bytes) override {
         if (const Fault* f = Hit(Op::ReadBytes, path)) return Failure(*f, "ReadFile");
         return inner_.ReadBytes(path, bytes);
+    }
+    Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override {
+        if (const Fault* f = Hit(Op::ReadHead, path)) return Failure(*f, "ReadFile");
+        return inner_.ReadHead(path, count, bytes, size);
     }
 
 private:

@@ -385,4 +385,25 @@ Status MappedFileSystem::ReadBytes(const std::string& path, std::string& bytes) 
     return Status::Ok();
 }
 
+Status MappedFileSystem::ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) {
+    const fs::path local = Resolve(path);
+    if (local.empty()) return Unmapped(path, "CreateFile");
+    Fd file(local, O_RDONLY);
+    if (!file) return FailErrno(local, "CreateFile");
+    std::error_code ec;
+    const std::uintmax_t length = fs::file_size(local, ec);
+    if (ec) return Fail(ec, local, "GetFileSizeEx");  // a folder answers "access denied" here
+    size = length;
+    bytes.assign(static_cast<std::size_t>(std::min<std::uintmax_t>(count, length)), '\0');
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        const long read = file.Read(bytes.data() + filled, static_cast<unsigned>(bytes.size() - filled));
+        if (read < 0) return FailErrno(local, "ReadFile");
+        if (read == 0) break;
+        filled += static_cast<std::size_t>(read);
+    }
+    bytes.resize(filled);
+    return Status::Ok();
+}
+
 }  // namespace corvane

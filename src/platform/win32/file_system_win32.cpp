@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/text.h"
 #include "base/text_file.h"
 #include "platform/win32/handles.h"
@@ -228,6 +230,29 @@ Status Win32FileSystem::ReadBytes(const std::string& path, std::string& bytes) {
         if (read == 0) break;
         bytes.append(buffer, read);
     }
+    return Status::Ok();
+}
+
+Status Win32FileSystem::ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) {
+    // A backup may be read while its writer still has it open.
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return LastErrorFailure("CreateFile");
+    LARGE_INTEGER length{};
+    if (!::GetFileSizeEx(file.Get(), &length)) return LastErrorFailure("GetFileSizeEx");
+    size = static_cast<std::uint64_t>(length.QuadPart);
+    bytes.assign(static_cast<std::size_t>(std::min<std::uint64_t>(count, size)), '\0');
+    std::size_t filled = 0;
+    // The size may have changed since it was read: the bytes are what the reads found.
+    while (filled < bytes.size()) {
+        DWORD read = 0;
+        if (!::ReadFile(file.Get(), bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &read, nullptr)) {
+            return LastErrorFailure("ReadFile");
+        }
+        if (read == 0) break;
+        filled += read;
+    }
+    bytes.resize(filled);
     return Status::Ok();
 }
 

@@ -1,0 +1,196 @@
+#include "ui/restore_model.h"
+
+#include "app/debug_log.h"
+#include "app/startup.h"
+#include "base/text.h"
+#include "dbmaint/backup_catalogue.h"
+#include "dbmaint/restore_backup.h"
+#include "platform/dialogs.h"
+#include "platform/file_system.h"
+#include "platform/process.h"
+
+namespace corvane {
+namespace {
+
+void Tell(AppContext& context, const std::string& text, Icon icon) {
+    MessageBoxRequest request;
+    request.title = "ATENCION!!!";
+    request.text = text;
+    request.buttons = Buttons::Ok;
+    request.icon = icon;
+    request.foreground = true;
+    context.dialogs.Show(request);
+}
+
+}  // namespace
+
+RestoreModel::RestoreModel(AppContext& context, Waiter& waiter) : context_(context), waiter_(waiter) {}
+
+void RestoreModel::Open(MainWindowPort& mainWindow) {
+    mainWindow_ = &mainWindow;
+    // Everything of an earlier opening was discarded when it closed.
+    screen_ = RestoreScreen{};
+    live_.fill("");
+    searchName_.clear();
+    screen_.caption = context_.programName + " " + context_.state.versionTitle;
+    screen_.windowShown = true;
+    Busy(true);
+
+    if (!RestoreConnection(context_)) return;  // the program is ending
+    if (const Status scanned = RestoreScan(context_, live_); !scanned) {
+        // The root found earlier may have gone away since: say why and give
+        // the main window back.
+        const std::string folder = context_.state.sharedDataFolderPath;
+        Tell(context_,
+             "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + scanned.text + " (Error " +
+                 std::to_string(scanned.code) + ")",
+             Icon::Stop);
+        AppendDebugLine(context_, "RestoreDiscovery: " + folder + " " + scanned.Describe());
+        Busy(false);
+        Close();
+        return;
+    }
+    for (int i = 0; i < kRestorableCount; ++i) {
+        screen_.choiceCaptions[i] = RestorableKinds()[i].caption;
+        screen_.choiceShown[i] = true;
+    }
+    mainWindow.HideForRestore();
+    Busy(false);
+}
+
+void RestoreModel::ChooseKind(int element) {
+    if (screen_.clockShown || element < 0 || element >= kRestorableCount) return;
+    screen_.checkedChoice = element;
+    Busy(true);
+    // As the screen has always done: a second for the overlay to be seen.
+    if (!waiter_.WaitOneSecond()) return;
+
+    screen_.rows.clear();
+    screen_.selectedRow = -1;
+    const RestorableKind& kind = RestorableKinds()[element];
+    searchName_ = kind.searchName;
+    const std::string& livePath = live_[element];
+
+    std::vector<FileEntry> files;
+    const std::string folder = JoinPath(context_.state.sharedDataFolderPath, "_BackUps");
+    // A missing backup folder lists nothing, as an empty one does.
+    if (const Status listed = context_.files.ListFiles(folder, files); !listed) {
+        AppendDebugLine(context_, "Catalogo: " + folder + " " + listed.Describe());
+    }
+    for (CatalogueEntry& entry : Catalogue(files, searchName_)) {
+        screen_.rows.push_back({std::move(entry.stamp), std::move(entry.text), std::move(entry.backupPath), livePath});
+    }
+    screen_.restoreButtonShown = !screen_.rows.empty();
+    if (screen_.rows.empty()) {
+        screen_.rows.push_back({"", "NO HAY BackUps", "", ""});
+        screen_.rows.push_back({"", ":(", "", ""});
+    }
+    Busy(false);
+}
+
+void RestoreModel::ClickRow(int row) {
+    if (screen_.clockShown || screen_.rows.empty()) return;
+    if (row < 0 || row >= static_cast<int>(screen_.rows.size())) return;
+    screen_.selectedRow = row;
+    Changed();
+}
+
+void RestoreModel::ClickRestore() {
+    if (screen_.clockShown || !screen_.restoreButtonShown) return;
+    if (screen_.selectedRow < 0) {
+        Tell(context_, "Hay Que Elegir una Fecha!!!", Icon::Stop);
+        return;
+    }
+    const BackupListRow row = screen_.rows[screen_.selectedRow];
+    if (row.livePath.empty()) {
+        // Copying a backup to no particular place would restore nothing.
+        Tell(context_,
+             "No Hay una Base '" + searchName_ + "' en\r" + context_.state.sharedDataFolderPath +
+                 "\r\rSolo se Puede Restaurar una Base que Existe.",
+             Icon::Stop);
+        return;
+    }
+    MessageBoxRequest question;
+    question.title = "ATENCION!!!";
+    question.text = "Restauramos la Base '" + searchName_ + "'?";
+    question.buttons = Buttons::YesNo;
+    question.icon = Icon::Question;
+    question.defaultButton = 2;
+    question.foreground = true;
+    if (context_.dialogs.Show(question) != Answer::Yes) {
+        ClearSelection();
+        return;
+    }
+
+    Busy(true);
+    const RestoreResult result =
+        RestoreBackup(context_, waiter_, *mainWindow_, *this, row.backupPath, row.livePath);
+    if (result.end == RestoreEnd::ProgramEnding) return;
+    Busy(false);
+    ClearSelection();
+    if (result.end == RestoreEnd::Restored) {
+        Tell(context_, "La Base fue Actualizada Exitosamente!", Icon::None);
+    } else {
+        Tell(context_, result.message, Icon::Stop);
+    }
+}
+
+void RestoreModel::Back() {
+    if (screen_.clockShown) return;
+    Close();
+}
+
+void RestoreModel::Cancel() {
+    if (screen_.clockShown) return;
+    Close();
+}
+
+void RestoreModel::CloseRequest() {
+    // Work under way cannot be left half done behind a closed window.
+    if (screen_.clockShown) {
+        context_.process.End(0);
+        return;
+    }
+    Close();
+}
+
+void RestoreModel::SetStatus(const std::string& line) {
+    if (line == screen_.status) return;
+    screen_.status = line;
+    Changed(true);
+}
+
+void RestoreModel::SetCopyProgress(int percent) {
+    if (percent == screen_.copyPercent) return;
+    screen_.copyPercent = percent;
+    Changed(true);
+}
+
+void RestoreModel::Close() {
+    screen_ = RestoreScreen{};
+    live_.fill("");
+    searchName_.clear();
+    Changed();
+    if (mainWindow_ != nullptr) mainWindow_->ShowAfterRestore();
+}
+
+void RestoreModel::Busy(bool busy) {
+    screen_.clockShown = busy;
+    screen_.hourglass = busy;
+    if (!busy) {
+        screen_.status.clear();
+        screen_.copyPercent = -1;
+    }
+    Changed(busy);
+}
+
+void RestoreModel::ClearSelection() {
+    screen_.selectedRow = -1;
+    Changed();
+}
+
+void RestoreModel::Changed(bool repaintNow) {
+    if (observer_) observer_(repaintNow);
+}
+
+}  // namespace corvane

@@ -1,0 +1,462 @@
+#include "ui/restore_view_win32.h"
+
+#include <uxtheme.h>
+
+#include <algorithm>
+
+#include "platform/win32/wide.h"
+#include "ui/main_model.h"
+#include "ui/paint_win32.h"
+
+namespace corvane {
+namespace {
+
+namespace look = layout::restore;
+using win32::ToColorRef;
+
+constexpr wchar_t kWindowClass[] = L"CorvaneFrmNetwork";
+constexpr wchar_t kPanelClass[] = L"CorvaneNetworkPanel";
+constexpr int kIconResource = 1;
+constexpr int kSandClockResource = 101;
+constexpr int kTitleId = 10;
+constexpr int kListId = 11;
+constexpr int kFirstChoiceId = 100;  // OBDB(0) to OBDB(11)
+
+static_assert(look::kChoiceCount == kKindChoices);
+
+// The overlay's content in its own coordinates: it covers the restore panel.
+constexpr layout::TwipsRect kOverlay{0, 0, look::kFrameClock.width, look::kFrameClock.height};
+
+// The same line the main window's overlay shows for the same status.
+std::string StatusLine(const RestoreScreen& screen) {
+    MainScreen same;
+    same.status = screen.status;
+    same.copyPercent = screen.copyPercent;
+    return StatusText(same);
+}
+
+bool SameRows(const std::vector<BackupListRow>& a, const std::vector<BackupListRow>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const BackupListRow& x, const BackupListRow& y) {
+        return x.stamp == y.stamp && x.text == y.text && x.backupPath == y.backupPath && x.livePath == y.livePath;
+    });
+}
+
+// By the window's own style: IsWindowVisible answers false for every control
+// while the window itself is hidden.
+void Show(HWND window, bool shown) {
+    const bool visible = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
+    if (visible != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
+}
+
+// An arrow key moving the focus onto an option button chooses it, as in any
+// group of option buttons; focus that comes by Tab or a click chooses nothing
+// by itself (a click chooses through BN_CLICKED).
+bool ArrowKeyDown() {
+    for (const int key : {VK_UP, VK_DOWN, VK_LEFT, VK_RIGHT}) {
+        if (::GetKeyState(key) < 0) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+RestoreView::RestoreView(RestoreModel& model, win32::MessagePump& pump, HINSTANCE module, HWND owner)
+    : model_(model), pump_(pump), module_(module), owner_(owner), dpi_(win32::ScreenDpi()) {}
+
+RestoreView::~RestoreView() {
+    model_.SetObserver(nullptr);
+    pump_.RemoveDialogWindow(window_);
+    if (window_ != nullptr) ::DestroyWindow(window_);
+}
+
+RECT RestoreView::PxRect(const layout::TwipsRect& place) const { return win32::PixelRect(place, dpi_); }
+
+bool RestoreView::Load() {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = module_;
+    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hIcon = ::LoadIconW(module_, MAKEINTRESOURCEW(kIconResource));
+    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(module_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
+                                                          ::GetSystemMetrics(SM_CXSMICON),
+                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = kWindowClass;
+    ::RegisterClassExW(&windowClass);
+
+    // A class of its own: the main window's panels route to the main view.
+    WNDCLASSEXW panelClass{};
+    panelClass.cbSize = sizeof panelClass;
+    panelClass.lpfnWndProc = PanelProc;
+    panelClass.hInstance = module_;
+    panelClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+    panelClass.lpszClassName = kPanelClass;
+    ::RegisterClassExW(&panelClass);
+
+    white_.Reset(::CreateSolidBrush(ToColorRef(look::kWhite)));
+    titleBack_.Reset(::CreateSolidBrush(ToColorRef(look::kTitleBack)));
+    titleFont_.Reset(win32::CreatePointFont(look::kTitlePoints, true, dpi_, win32::Widen(look::kTitleFace).c_str()));
+    choiceFont_.Reset(win32::CreatePointFont(look::kChoicePoints, true, dpi_));
+    listFont_.Reset(win32::CreatePointFont(look::kListPoints, true, dpi_));
+    restoreFont_.Reset(win32::CreatePointFont(look::kRestorePoints, true, dpi_));
+    backFont_.Reset(win32::CreatePointFont(look::kBackPoints, true, dpi_));
+    statusFont_.Reset(win32::CreatePointFont(layout::kStatusPoints, true, dpi_));
+    sandClock_.Reset(static_cast<HBITMAP>(
+        ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+
+    // The outer size is the layout's; centred on the work area.
+    const int width = layout::ToPixels(look::kWindowWidth, dpi_);
+    const int height = layout::ToPixels(look::kWindowHeight, dpi_);
+    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const int left = work.left + ((work.right - work.left) - width) / 2;
+    const int top = work.top + ((work.bottom - work.top) - height) / 2;
+    window_ = ::CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, L"",
+                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
+                                std::max(left, static_cast<int>(work.left)), std::max(top, static_cast<int>(work.top)),
+                                width, height, owner_, nullptr, module_, this);
+    if (window_ == nullptr) return false;
+
+    // Creation order is the tab order: the options, then the list.
+    frameRestore_ = CreatePanel(kFrameRestore, look::kFrameRestore);
+    ::ShowWindow(frameRestore_, SW_SHOWNA);
+    title_ = CreateChild(frameRestore_, L"STATIC", win32::Widen(look::kTitleText).c_str(),
+                         SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kTitleId, look::kTitle);
+    ::SendMessageW(title_, WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.Get()), FALSE);
+    for (int i = 0; i < kKindChoices; ++i) {
+        // Not automatic: the model checks the option it accepts.
+        const DWORD group = i == 0 ? WS_GROUP : 0;
+        choices_[i] = CreateChild(frameRestore_, L"BUTTON", L"", BS_RADIOBUTTON | BS_NOTIFY | group,
+                                  kFirstChoiceId + i, look::ChoiceAt(i));
+        // Themed option buttons ignore the text colour.
+        ::SetWindowTheme(choices_[i], L"", L"");
+        ::SendMessageW(choices_[i], WM_SETFONT, reinterpret_cast<WPARAM>(choiceFont_.Get()), FALSE);
+    }
+    CreateBackupList();
+    // Over the restore panel, hidden until the model shows it.
+    frameClock_ = CreatePanel(kFrameClock, look::kFrameClock);
+    // CBCancel stands outside the window: only Esc reaches it.
+    cancel_ = CreateChild(window_, L"BUTTON", L"Cancel", BS_PUSHBUTTON, IDCANCEL, look::kCancelButton);
+
+    model_.SetObserver([this](bool repaintNow) { Sync(repaintNow); });
+    // Tab between the options and the list, arrows among the options, Esc as
+    // a dialog's cancel button.
+    pump_.AddDialogWindow(window_);
+    Sync(false);
+    return true;
+}
+
+HWND RestoreView::CreatePanel(Panel id, const layout::TwipsRect& place) {
+    const RECT r = PxRect(place);
+    HWND panel = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
+                                   r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, this);
+    ::SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    return panel;
+}
+
+HWND RestoreView::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                              const layout::TwipsRect& place) {
+    const RECT r = PxRect(place);
+    return ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
+                             r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_,
+                             nullptr);
+}
+
+void RestoreView::CreateBackupList() {
+    const RECT r = PxRect(look::kBackupList);
+    // No LVS_SHOWSELALWAYS: the control's own selection is never shown.
+    list_ = ::CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, L"",
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_NOCOLUMNHEADER |
+                                  LVS_SINGLESEL,
+                              r.left, r.top, r.right - r.left, r.bottom - r.top, frameRestore_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), module_, nullptr);
+    // A whole row answers a click: the text column starts at the left edge
+    // (the stamp's column has no width) and goes on past the right one.
+    ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
+    ::SendMessageW(list_, WM_SETFONT, reinterpret_cast<WPARAM>(listFont_.Get()), FALSE);
+    ListView_SetBkColor(list_, ToColorRef(look::kRowBack));
+    for (int column = 0; column < look::kListColumns; ++column) {
+        LVCOLUMNW format{};
+        format.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
+        format.fmt = LVCFMT_LEFT;
+        format.cx = layout::ToPixels(look::kListColumnWidths[column], dpi_);
+        format.iSubItem = column;
+        ListView_InsertColumn(list_, column, &format);
+    }
+}
+
+void RestoreView::Sync(bool repaintNow) {
+    const RestoreScreen& screen = model_.Screen();
+    SyncChoices(screen);
+    SyncRows(screen);
+
+    if (screen.restoreButtonShown != restoreButtonShown_) {
+        restoreButtonShown_ = screen.restoreButtonShown;
+        const RECT shape = PxRect(look::kRestoreShape);
+        ::InvalidateRect(frameRestore_, &shape, TRUE);
+    }
+
+    Show(frameClock_, screen.clockShown);
+    const std::string status = StatusLine(screen);
+    if (status != statusShown_) {
+        statusShown_ = status;
+        const RECT line = win32::BusyStatusLine(kOverlay, dpi_);
+        ::InvalidateRect(frameClock_, &line, TRUE);
+    }
+
+    const std::wstring caption = win32::Widen(screen.caption);
+    wchar_t current[256] = {};
+    ::GetWindowTextW(window_, current, 256);
+    if (caption != current) ::SetWindowTextW(window_, caption.c_str());
+
+    POINT cursor{};
+    ::GetCursorPos(&cursor);
+    const HWND under = ::WindowFromPoint(cursor);
+    if (under == window_ || ::IsChild(window_, under)) {
+        ::SetCursor(::LoadCursorW(nullptr, screen.hourglass ? IDC_WAIT : IDC_ARROW));
+    }
+
+    if (screen.windowShown != ((::GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0)) {
+        ::ShowWindow(window_, screen.windowShown ? SW_SHOW : SW_HIDE);
+    }
+    if (repaintNow) ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void RestoreView::SyncChoices(const RestoreScreen& screen) {
+    int tabStop = -1;
+    for (int i = 0; i < kKindChoices; ++i) {
+        if (captionsShown_[i] != screen.choiceCaptions[i]) {
+            captionsShown_[i] = screen.choiceCaptions[i];
+            ::SetWindowTextW(choices_[i], win32::Widen(captionsShown_[i]).c_str());
+        }
+        Show(choices_[i], screen.choiceShown[i]);
+        const bool checked = screen.checkedChoice == i;
+        if ((::SendMessageW(choices_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) {
+            ::SendMessageW(choices_[i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+        }
+        if (screen.choiceShown[i] && (checked || tabStop < 0)) tabStop = i;
+    }
+    // One tab stop for the group, as option buttons have: Tab lands on the
+    // checked option (the first shown while none is) and arrows move on.
+    for (int i = 0; i < kKindChoices; ++i) {
+        const LONG_PTR style = ::GetWindowLongPtrW(choices_[i], GWL_STYLE);
+        const LONG_PTR wanted = i == tabStop ? style | WS_TABSTOP : style & ~static_cast<LONG_PTR>(WS_TABSTOP);
+        if (wanted != style) ::SetWindowLongPtrW(choices_[i], GWL_STYLE, wanted);
+    }
+}
+
+void RestoreView::SyncRows(const RestoreScreen& screen) {
+    const bool rowsChanged = !SameRows(screen.rows, rowsShown_);
+    if (!rowsChanged && screen.selectedRow == selectedShown_) return;
+    // Rows replaced or recoloured all at once, never one by one on screen.
+    ::SendMessageW(list_, WM_SETREDRAW, FALSE, 0);
+    if (rowsChanged) {
+        ListView_DeleteAllItems(list_);
+        for (size_t row = 0; row < screen.rows.size(); ++row) {
+            const BackupListRow& source = screen.rows[row];
+            std::wstring cells[look::kListColumns] = {win32::Widen(source.stamp), win32::Widen(source.text),
+                                                      win32::Widen(source.backupPath), win32::Widen(source.livePath)};
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = static_cast<int>(row);
+            item.pszText = cells[0].data();
+            const int index = ListView_InsertItem(list_, &item);
+            for (int column = 1; column < look::kListColumns; ++column) {
+                ListView_SetItemText(list_, index, column, cells[column].data());
+            }
+        }
+        rowsShown_ = screen.rows;
+    }
+    selectedShown_ = screen.selectedRow;
+    ::SendMessageW(list_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(list_, nullptr, TRUE);
+}
+
+void RestoreView::PaintPanel(HWND panel, HDC dc) {
+    RECT client{};
+    ::GetClientRect(panel, &client);
+    ::FillRect(dc, &client, white_.Get());
+
+    if (panel == frameRestore_) {
+        const RECT backShape = PxRect(look::kBackShape);
+        win32::DrawRoundedButton(dc, {backShape, backShape, ToColorRef(look::kBackFill),
+                                      ToColorRef(look::kBackCaptionColour), win32::Widen(look::kBackText).c_str(),
+                                      backFont_.Get(), true});
+        if (restoreButtonShown_) {
+            win32::DrawRoundedButton(dc, {PxRect(look::kRestoreShape), PxRect(look::kRestoreCaption),
+                                          ToColorRef(look::kRestoreFill), ToColorRef(look::kRestoreCaptionColour),
+                                          win32::Widen(look::kRestoreText).c_str(), restoreFont_.Get()});
+        }
+    } else if (panel == frameClock_) {
+        win32::DrawBusyOverlay(dc, {kOverlay, dpi_, sandClock_.Get(), win32::Widen(statusShown_), statusFont_.Get()});
+    }
+}
+
+RestoreView::Area RestoreView::AreaAt(POINT point) const {
+    const RECT restore = PxRect(look::kRestoreShape);
+    const RECT back = PxRect(look::kBackShape);
+    if (restoreButtonShown_ && ::PtInRect(&restore, point)) return kRestoreArea;
+    if (::PtInRect(&back, point)) return kBackArea;
+    return kNoArea;
+}
+
+LRESULT RestoreView::ControlColour(HDC dc, HWND control) {
+    if (control == title_) {
+        ::SetTextColor(dc, ToColorRef(look::kWhite));
+        ::SetBkColor(dc, ToColorRef(look::kTitleBack));
+        return reinterpret_cast<LRESULT>(titleBack_.Get());
+    }
+    ::SetTextColor(dc, ToColorRef(look::kChoiceText));
+    ::SetBkColor(dc, ToColorRef(look::kWhite));
+    return reinterpret_cast<LRESULT>(white_.Get());
+}
+
+void RestoreView::OnCommand(int id, int code) {
+    if (id == IDCANCEL) {
+        model_.Cancel();
+        return;
+    }
+    if (id < kFirstChoiceId || id >= kFirstChoiceId + kKindChoices) return;
+    const int element = id - kFirstChoiceId;
+    if (code == BN_CLICKED) {
+        model_.ChooseKind(element);
+    } else if (code == BN_SETFOCUS && ArrowKeyDown() &&
+               ::SendMessageW(choices_[element], BM_GETCHECK, 0, 0) != BST_CHECKED) {
+        model_.ChooseKind(element);
+    }
+}
+
+LRESULT RestoreView::OnNotify(NMHDR* header) {
+    if (header->hwndFrom != list_) return 0;
+    switch (header->code) {
+        case NM_CUSTOMDRAW:
+            return DrawRow(reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+        case LVN_ITEMCHANGING: {
+            // The control never holds a selection of its own: the model's
+            // selected row is the only one, in the model's colours.
+            const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+            const bool selecting = (change->uChanged & LVIF_STATE) != 0 && (change->uNewState & LVIS_SELECTED) != 0;
+            return selecting ? TRUE : FALSE;
+        }
+        case NM_CLICK: {
+            const auto* click = reinterpret_cast<const NMITEMACTIVATE*>(header);
+            LVHITTESTINFO hit{};
+            hit.pt = click->ptAction;
+            const int row = ListView_SubItemHitTest(list_, &hit);
+            if (row >= 0 && (hit.flags & LVHT_ONITEM) != 0) model_.ClickRow(row);
+            return 0;
+        }
+        default:
+            return 0;
+    }
+}
+
+LRESULT RestoreView::DrawRow(NMLVCUSTOMDRAW* draw) const {
+    switch (draw->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT:
+            return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: {
+            const bool selected = static_cast<int>(draw->nmcd.dwItemSpec) == selectedShown_;
+            draw->nmcd.uItemState &= ~(CDIS_SELECTED | CDIS_FOCUS);
+            draw->clrText = ToColorRef(selected ? look::kSelectedText : look::kRowText);
+            draw->clrTextBk = ToColorRef(selected ? look::kSelectedBack : look::kRowBack);
+            return CDRF_NEWFONT;
+        }
+        default:
+            return CDRF_DODEFAULT;
+    }
+}
+
+RestoreView* RestoreView::ViewOf(HWND window, UINT message, LPARAM lParam) {
+    // The view travels in the creation parameters and stays in the user data.
+    if (message == WM_NCCREATE) {
+        auto* view = static_cast<RestoreView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        return view;
+    }
+    return reinterpret_cast<RestoreView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
+LRESULT CALLBACK RestoreView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    RestoreView* view = ViewOf(window, message, lParam);
+    if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
+    if (message == WM_NCCREATE) view->window_ = window;
+    return view->HandleWindow(message, wParam, lParam);
+}
+
+LRESULT CALLBACK RestoreView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    RestoreView* view = ViewOf(panel, message, lParam);
+    return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
+                           : ::DefWindowProcW(panel, message, wParam, lParam);
+}
+
+LRESULT RestoreView::HandleWindow(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_SETCURSOR:
+            if (model_.Screen().hourglass) {
+                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
+                return TRUE;
+            }
+            break;
+        case WM_CLOSE:
+            // The model decides whether and how the screen closes.
+            model_.CloseRequest();
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(window_, message, wParam, lParam);
+}
+
+LRESULT RestoreView::HandlePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            win32::PaintDc paint(panel);
+            PaintPanel(panel, paint.Get());
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            PaintPanel(panel, reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_COMMAND:
+            OnCommand(LOWORD(wParam), HIWORD(wParam));
+            return 0;
+        case WM_NOTIFY:
+            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+            return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        case WM_LBUTTONDOWN:
+            if (panel == frameRestore_) {
+                pressed_ = AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                if (pressed_ != kNoArea) ::SetCapture(panel);
+            }
+            return 0;
+        case WM_LBUTTONUP:
+            if (panel == frameRestore_ && pressed_ != kNoArea) {
+                const Area released =
+                    AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
+                const Area pressed = pressed_;
+                pressed_ = kNoArea;
+                ::ReleaseCapture();
+                // A click is a press and a release on the same button.
+                if (released == pressed) {
+                    if (pressed == kRestoreArea) model_.ClickRestore();
+                    else model_.Back();
+                }
+            }
+            return 0;
+        default:
+            break;
+    }
+    return ::DefWindowProcW(panel, message, wParam, lParam);
+}
+
+}  // namespace corvane

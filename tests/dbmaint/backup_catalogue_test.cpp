@@ -1,0 +1,70 @@
+#include "dbmaint/backup_catalogue.h"
+
+#include <gtest/gtest.h>
+
+namespace corvane {
+namespace {
+
+const std::string kPadding(30, ' ');
+
+TEST(BackupStamp, ElevenCharactersAroundTheFirstDash) {
+    struct Case {
+        const char* name;
+        const char* stamp;
+    } const cases[] = {
+        {"Keystone abc 0000000001 240105-1430.mdb", "240105-1430"},
+        {"Keystone 240105-1430-2.mdb", "240105-1430"},
+        {"K 240105-14", "240105-14"},      // the name ends short: a shorter stamp
+        {"ab-1430 Keystone.mdb", "ab-1430 Key"},  // the "-" too near the start
+        {"Keystone 2401051430.mdb", ""},   // no "-": not a backup
+    };
+    for (const Case& c : cases) EXPECT_EQ(BackupStamp(c.name), c.stamp) << c.name;
+}
+
+TEST(BackupDisplayText, MonthDayYearTimeAndTheZMark) {
+    struct Case {
+        const char* stamp;
+        bool z;
+        std::string text;
+    } const cases[] = {
+        {"240105-1430", false, "Ene. 05/24   14:30 " + kPadding + "240105-1430"},
+        {"241231-0400", true, "Dic. 31/24   04:00 (Z)" + kPadding + "241231-0400"},
+        {"241305-1430", false, ". 05/24   14:30 " + kPadding + "241305-1430"},
+        {"240105-14", false, "Ene. 05/24   14: " + kPadding + "240105-14"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(BackupDisplayText(c.stamp, c.z), c.text) << c.stamp;
+}
+
+std::vector<FileEntry> Folder(std::initializer_list<const char*> names) {
+    std::vector<FileEntry> files;
+    for (const char* name : names) files.push_back({name, std::string("G:\\Shared\\_BackUps\\") + name, 0});
+    return files;
+}
+
+std::vector<std::string> Stamps(const std::vector<CatalogueEntry>& entries) {
+    std::vector<std::string> stamps;
+    for (const CatalogueEntry& entry : entries) stamps.push_back(entry.stamp);
+    return stamps;
+}
+
+TEST(Catalogue, NewestFirstAsTextSoYear99SortsAboveYear24) {
+    const auto entries = Catalogue(Folder({"Keystone a 240105-1430.mdb", "Keystone a 991231-2359.mdb",
+                                           "Keystone a 241201-0400Z.MDB", "Keystone a 240105-1500.mdb"}),
+                                   "Keystone");
+    EXPECT_EQ(Stamps(entries),
+              (std::vector<std::string>{"991231-2359", "241201-0400", "240105-1500", "240105-1430"}));
+    EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
+    EXPECT_EQ(entries[1].backupPath, "G:\\Shared\\_BackUps\\Keystone a 241201-0400Z.MDB");
+}
+
+TEST(Catalogue, NamesContainingTheSearchNameInExactCase) {
+    const auto files = Folder({"Pantry a 240101-0400.mdb", "Pantry Backlog a 240102-0400.mdb",
+                               "pantry a 240103-0400.mdb", "Pantry a 2401030400.mdb", "Backlog 240104-0400.mdb"});
+    EXPECT_EQ(Stamps(Catalogue(files, "Pantry")), (std::vector<std::string>{"240102-0400", "240101-0400"}))
+        << "Pantry lists Pantry Backlog's backups too; lower case and names without a dash are left out";
+    EXPECT_EQ(Stamps(Catalogue(files, "Backlog")), (std::vector<std::string>{"240104-0400", "240102-0400"}));
+    EXPECT_TRUE(Catalogue(files, "Keystone").empty());
+}
+
+}  // namespace
+}  // namespace corvane
