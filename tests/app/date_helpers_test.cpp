@@ -29,53 +29,35 @@ TEST(SetDateStamps, WorkDayChangesAtEightInTheMorning) {
     }
 }
 
-TEST(SetDateStamps, FillsEveryPartWithLeadingZeros) {
-    DateStamps stamps;
-    SetDateStamps(stamps, {2026, 3, 1, 7, 5, 9});
-    EXPECT_EQ(stamps.StampYear + "|" + stamps.StampMonth + "|" + stamps.StampDay + "|" + stamps.StampHour + "|" +
-                  stamps.StampMinute + "|" + stamps.StampSecond,
-              "2026|03|01|07|05|09");
-    EXPECT_EQ(stamps.WorkYear + "|" + stamps.WorkMonth + "|" + stamps.WorkDay, "2026|02|28");
-}
-
-class MachineDateTime : public ::testing::Test {
-protected:
-    MachineDateTime() {
-        h.state.computerName = "POS3";
+// The time of day a machine's time service gives is Greenwich time; the offset
+// makes it the machine's local time.
+TEST(MachineDateTime, AsksTheMachineThenTheLocalServiceThenReadsTheLocalClock) {
+    const DateTime now = testing::FakeClock().now;
+    const DateTime monitorTime{2026, 5, 9, 22, 30, 15}, localTime{2026, 5, 10, 13, 0, 0};
+    struct Case {
+        const char* what;
+        const char* computer;
+        const char* machine;
+        bool localService;
+        DateTime time;
+        std::vector<std::string> queried;
+    } const cases[] = {
+        {"the machine answers", "POS3", "MONITOR", true, monitorTime, {"\\\\MONITOR"}},
+        {"a name with its backslashes", "POS3", "\\\\MONITOR", true, monitorTime, {"\\\\MONITOR"}},
+        {"the machine does not answer", "POS3", "GONE", true, localTime, {"\\\\GONE", ""}},
+        {"no service answers", "POS3", "GONE", false, now, {"\\\\GONE", ""}},
+        {"a blank name", "POS3", "   ", true, localTime, {""}},
+        {"a developer machine asks nobody", "dev-k305-b", "MONITOR", true, now, {}},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.state.computerName = c.computer;
         h.state.devMachineMarker = "K305";
+        h.clock.records["\\\\MONITOR"] = {2026, 5, 10, 1, 30, 15, 180};
+        if (c.localService) h.clock.records[""] = {2026, 5, 10, 12, 0, 0, -60};
+        EXPECT_EQ(GetMachineDateTime(h.context, c.machine), c.time) << c.what;
+        EXPECT_EQ(h.clock.queried, c.queried) << c.what;
     }
-    testing::Harness h;
-};
-
-TEST_F(MachineDateTime, ServerTimeIsGreenwichTimeMadeLocal) {
-    h.clock.records["\\\\MONITOR"] = {2026, 5, 10, 1, 30, 15, 180};
-    EXPECT_EQ(GetMachineDateTime(h.context, "MONITOR"), (DateTime{2026, 5, 9, 22, 30, 15}));
-}
-
-TEST_F(MachineDateTime, NameWithBackslashesIsUsedAsItStands) {
-    h.clock.records["\\\\MONITOR"] = {2026, 5, 10, 12, 0, 0, 0};
-    GetMachineDateTime(h.context, "\\\\MONITOR");
-    EXPECT_EQ(h.clock.queried, std::vector<std::string>{"\\\\MONITOR"});
-}
-
-TEST_F(MachineDateTime, FallsBackToTheLocalServiceThenTheLocalClock) {
-    h.clock.records[""] = {2026, 5, 10, 12, 0, 0, -60};
-    EXPECT_EQ(GetMachineDateTime(h.context, "GONE"), (DateTime{2026, 5, 10, 13, 0, 0}));
-    EXPECT_EQ(h.clock.queried, (std::vector<std::string>{"\\\\GONE", ""}));
-
-    h.clock.records.clear();
-    EXPECT_EQ(GetMachineDateTime(h.context, "GONE"), h.clock.now);
-}
-
-TEST_F(MachineDateTime, BlankNameAsksOnlyTheLocalService) {
-    GetMachineDateTime(h.context, "   ");
-    EXPECT_EQ(h.clock.queried, std::vector<std::string>{""});
-}
-
-TEST_F(MachineDateTime, DeveloperMachineReadsTheLocalClockWithoutAsking) {
-    h.state.computerName = "dev-k305-b";
-    EXPECT_EQ(GetMachineDateTime(h.context, "MONITOR"), h.clock.now);
-    EXPECT_TRUE(h.clock.queried.empty());
 }
 
 }  // namespace

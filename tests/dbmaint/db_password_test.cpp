@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/build_config.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -56,14 +55,6 @@ TEST(DBPassword, BuildsThePasswordFromTheDifference) {
         {"01234x6789", "9876543210", "Kelm"},
     };
     for (const Case& c : cases) EXPECT_EQ(PasswordFromNumberField(c.field, c.key, 'Z'), c.password) << c.field;
-}
-
-TEST(DBPassword, SetsTheStatePasswordWithTheBuiltInKey) {
-    testing::Harness h;
-    ASSERT_TRUE(DBPassword(h.context, "G:\\Shared\\Staffroll abc 0000000001.mdb"));
-    EXPECT_EQ(h.state.databasePassword, PasswordFromNumberField("0000000001", build::kDbKey, build::kDbMarker));
-    EXPECT_TRUE(h.dialogs.shown.empty());
-    EXPECT_FALSE(h.process.endedWith);
 }
 
 TEST(DBPassword, UnknownNameIsRefusedAndEndsTheProgram) {

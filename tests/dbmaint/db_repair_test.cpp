@@ -76,54 +76,41 @@ TEST(DuplicateMessage, EachLanguageWordForWord) {
         << "an unknown code shows all three";
 }
 
-class DBRepairRun : public ::testing::Test {
+class DBRepairRun : public ::testing::Test, public testing::RunHarness {
 protected:
     DBRepairRun() {
-        h.state.computerName = "MONITOR";
-        h.state.devMachineMarker = "K305";
-        h.state.sharedDriveRoot = "G:";
-        h.state.uiLanguageCode = "1";
-        h.drives.MakeFolder("G:\\Shared");
+        state.computerName = "MONITOR";
+        state.devMachineMarker = "K305";
+        state.sharedDriveRoot = "G:";
+        state.uiLanguageCode = "1";
+        drives.MakeFolder("G:\\Shared");
     }
     void Run() { DBRepair(run); }
-
-    testing::Harness h;
-    testing::RecordingWindow window;
-    testing::RecordingProgress progress;
-    testing::FakeEngine engine{h.drives};
-    testing::FakeWaiter waiter{h.clock};
-    DatabaseRun run{h.context, engine, waiter, window, progress};
 };
 
 TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
-    h.drives.WriteFile("G:\\Shared\\Staffroll abc 0000000001.mdb", "a");
-    h.drives.WriteFile("G:\\Shared\\staffroll abc 0000000009.mdb", "ignored: lower-case prefix");
-    h.drives.WriteFile("G:\\Shared\\Staffroll abd 0000000002.mdb", "b");
+    drives.WriteFile("G:\\Shared\\Staffroll abc 0000000001.mdb", "a");
+    drives.WriteFile("G:\\Shared\\staffroll abc 0000000009.mdb", "ignored: lower-case prefix");
+    drives.WriteFile("G:\\Shared\\Staffroll abd 0000000002.mdb", "b");
     Run();
-    ASSERT_EQ(h.dialogs.shown.size(), 1u);
-    const MessageBoxRequest& box = h.dialogs.shown[0];
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    const MessageBoxRequest& box = dialogs.shown[0];
     EXPECT_EQ(box.text.substr(0, 36), "Hay 2 Bases de Datos Repetidas en \rG");
     EXPECT_NE(box.text.find("\r\rStaffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r"), std::string::npos);
     EXPECT_EQ(box.icon, Icon::Stop);
     EXPECT_EQ(box.buttons, Buttons::Ok);
-    EXPECT_EQ(h.process.endedWith, 0);
-    EXPECT_EQ(h.drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
-}
-
-TEST_F(DBRepairRun, AnEmptyFolderGoesOnQuietly) {
-    Run();
-    EXPECT_TRUE(h.dialogs.shown.empty());
-    EXPECT_FALSE(h.process.endedWith);
+    EXPECT_EQ(process.endedWith, 0);
+    EXPECT_EQ(drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
 }
 
 TEST_F(DBRepairRun, ADeveloperMachineScansDriveDWhateverTheRoot) {
-    h.state.computerName = "DEV-K305";
-    h.drives.MakeFolder("D:\\Shared");
-    h.drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
-    h.drives.WriteFile("D:\\Shared\\Keystone abc 0000000002.mdb", "");
+    state.computerName = "DEV-K305";
+    drives.MakeFolder("D:\\Shared");
+    drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
+    drives.WriteFile("D:\\Shared\\Keystone abc 0000000002.mdb", "");
     Run();
-    ASSERT_EQ(h.dialogs.shown.size(), 1u);
-    EXPECT_NE(h.dialogs.shown[0].text.find("\rD:\\Shared\\\r"), std::string::npos);
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_NE(dialogs.shown[0].text.find("\rD:\\Shared\\\r"), std::string::npos);
 }
 
 TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
@@ -135,16 +122,16 @@ TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
         {"the folder was removed", "E:"},
     };
     for (const Case& c : cases) {
-        h.dialogs.shown.clear();
-        h.state.sharedDriveRoot = c.root;
+        dialogs.shown.clear();
+        state.sharedDriveRoot = c.root;
         Run();
-        ASSERT_EQ(h.dialogs.shown.size(), 1u) << c.what;
-        const MessageBoxRequest& box = h.dialogs.shown[0];
+        ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
+        const MessageBoxRequest& box = dialogs.shown[0];
         EXPECT_NE(box.text.find(c.root + "\\Shared\r"), std::string::npos) << c.what << ": " << box.text;
         EXPECT_NE(box.text.find("(Error "), std::string::npos) << c.what << ": " << box.text;
         EXPECT_EQ(box.icon, Icon::Stop);
-        EXPECT_FALSE(h.process.endedWith) << c.what;
-        EXPECT_EQ(h.state.sharedDriveRoot, c.root) << "the next request tries again from the same root";
+        EXPECT_FALSE(process.endedWith) << c.what;
+        EXPECT_EQ(state.sharedDriveRoot, c.root) << "the next request tries again from the same root";
     }
 }
 

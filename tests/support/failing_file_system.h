@@ -51,7 +51,10 @@ public:
     }
     void Clear() { faults_.clear(); }
 
+    std::vector<std::string> lookedUp;  // every path Lookup was asked for, in order
+
     EntryKind Lookup(const std::string& path) override {
+        lookedUp.push_back(path);
         return Hit(Op::Lookup, path) ? EntryKind::Unreachable : inner_.Lookup(path);
     }
     Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override {

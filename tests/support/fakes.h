@@ -2,14 +2,13 @@
 #include <deque>
 #include <filesystem>
 #include <functional>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/context.h"
+#include "dbmaint/database_run.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "platform/clock.h"
@@ -20,6 +19,7 @@
 #include "platform/process.h"
 #include "platform/system_info.h"
 #include "platform/waiter.h"
+#include "support/failing_file_system.h"
 
 namespace corvane::testing {
 
@@ -36,6 +36,11 @@ public:
     }
     std::deque<Answer> answers;
     std::vector<MessageBoxRequest> shown;
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const MessageBoxRequest& box : shown) texts.push_back(box.text);
+        return texts;
+    }
     // What the world does while the box is open (a share comes back, say).
     std::function<void(const MessageBoxRequest&)> onShow;
 };
@@ -47,11 +52,10 @@ public:
         ++versionQueries;
         return version;
     }
-    std::string ModulePath() override { return modulePath; }
+    std::string ModulePath() override { return "E:\\Corvane\\Corvane.exe"; }
 
     std::string computerName = "pos3";
     OsVersion version{true, 2, 6, 1};
-    std::string modulePath = "E:\\Corvane\\Corvane.exe";
     int versionQueries = 0;
 };
 
@@ -132,20 +136,6 @@ public:
     MappedFileSystem files;
 };
 
-// One program run's worth of fakes around real files.
-struct Harness {
-    Harness() : context{state, drives.files, dialogs, system, clock, instance, process, "E:\\Corvane", "Corvane"} {}
-
-    TempDrives drives;
-    ProgramState state;
-    ScriptedDialogs dialogs;
-    FakeSystemInfo system;
-    FakeClock clock;
-    FakeInstance instance;
-    RecordingProcess process;
-    AppContext context;
-};
-
 // A second that passes at once: moves the fake clock on by one second, then
 // lets the test change the world (remove or recreate a lock file) at the wait
 // it names.
@@ -159,12 +149,11 @@ public:
         clock_.now = NormalisedDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second + 1);
         if (onWait) onWait(waits);
         // A wait that never ends would hang the test run instead of failing it.
-        return waits != endingAt && waits < limit;
+        return waits != endingAt && waits < 10000;
     }
 
     int waits = 0;
     int endingAt = 0;  // the wait during which the program is asked to end; 0: never
-    int limit = 10000;
     std::function<void(int wait)> onWait;
 
 private:
@@ -211,6 +200,30 @@ private:
     EngineStatus Called(const std::string& call, const std::string& path);
 
     TempDrives& drives_;
+};
+
+// One program run's worth of fakes around real files, any file call of which
+// a test can make fail.
+struct Harness {
+    TempDrives drives;
+    FailingFileSystem files{drives.files};
+    ProgramState state;
+    ScriptedDialogs dialogs;
+    FakeSystemInfo system;
+    FakeClock clock;
+    FakeInstance instance;
+    RecordingProcess process;
+    AppContext context{state, files, dialogs, system, clock, instance, process, "E:\\Corvane", "Corvane"};
+};
+
+// A repair run's world besides: the engine, the one-second wait and the
+// window it runs behind.
+struct RunHarness : Harness {
+    RecordingWindow window;
+    RecordingProgress progress;
+    FakeEngine engine{drives};
+    FakeWaiter waiter{clock};
+    DatabaseRun run{context, engine, waiter, window, progress};
 };
 
 }  // namespace corvane::testing

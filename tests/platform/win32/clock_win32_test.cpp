@@ -23,18 +23,6 @@ std::wstring FolderOf(const std::wstring& path) { return path.substr(0, path.fin
 
 bool SamePath(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
-TEST(SystemLibrary, PathIsTheSystemFolderAndTheName) {
-    for (const wchar_t* name : {L"netapi32.dll", L"kernel32.dll"}) {
-        SCOPED_TRACE(std::string(name, name + ::lstrlenW(name)));
-        const std::wstring path = SystemLibraryPath(name);
-        EXPECT_TRUE(SamePath(path, SystemFolder() + L"\\" + name));
-
-        const UniqueModule module(::LoadLibraryW(path.c_str()));
-        ASSERT_TRUE(module);
-        EXPECT_TRUE(SamePath(ModulePath(module.Get()), path));
-    }
-}
-
 // A file of the DLL's name in the program's folder until the end of the test.
 class PlantedFile {
 public:
