@@ -130,11 +130,19 @@ private:
     // The database being replaced may be the only good one the venue has
     // (the backup chosen may be the wrong day's). Losing that copy is a
     // reason to say so, not to refuse the restore the technician asked for.
+    //
+    // A second name for the live file costs nothing and leaves the rename
+    // below nothing to free; where the file system has no such names, a
+    // copy. Either is made under a passing name and then renamed, so the
+    // previous kept database stays until the new one is whole.
     void KeepReplaced() {
         const std::string kept = ReplacedCopyPath(livePath_);
+        const std::string making = kept + ".nueva";
         Status keptOk = files_.CreateFolder(FolderOf(kept));
         if (!keptOk && keptOk.code == kAlreadyExists) keptOk = Status::Ok();
-        if (keptOk) keptOk = files_.Copy(livePath_, kept);
+        if (keptOk && files_.Lookup(making) == EntryKind::File) keptOk = files_.Delete(making);
+        if (keptOk && !files_.Link(livePath_, making)) keptOk = files_.Copy(livePath_, making);
+        if (keptOk) keptOk = files_.Replace(making, kept);
         if (!keptOk) Record(keptOk, kept);
     }
 

@@ -48,6 +48,9 @@ public:
     // exists: at every moment to is whole, old or new, even if the program is
     // killed. Both must be in one folder.
     virtual Status Replace(const std::string& from, const std::string& to) = 0;
+    // A second name for an existing file on the same volume (a hard link):
+    // no bytes are copied. Fails where the file system has no such links.
+    virtual Status Link(const std::string& existing, const std::string& newName) = 0;
 
     // Creates the file, replacing one of the same name.
     virtual Status WriteText(const std::string& path, const std::string& text) = 0;

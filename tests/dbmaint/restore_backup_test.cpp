@@ -80,6 +80,8 @@ TEST(Restore, AWholeBackupTakesTheLiveDatabasesPlaceAndTheReplacedOneIsKept) {
         {"a stale copy, and no room to keep the replaced one", 1,
          [](Venue& v) {
              v.h.drives.WriteFile(kTemp, "left by a restore cut short");
+             // A share without hard links, then a full disk for the copy.
+             v.files.Fail(Op::Link).WithError(1, "Incorrect function.");
              v.files.Fail(Op::Copy).OnPathsWith("_Reemplazadas").WithError(112, "Disk full.");
          },
          Record("112 | Disk full.", kKept)},
@@ -141,7 +143,7 @@ TEST(Restore, AFailureLeavesTheLiveDatabaseAsItWasRemovesTheCopyAndRecordsWhy) {
          "Disk full."},
         {[](Venue& v) { v.files.Fail(Op::Copy).OnPathsWith(".tmp").WithError(23, "Data error.").HalfWay(); }, 23,
          "Data error."},
-        {[](Venue& v) { v.files.Fail(Op::Replace).WithError(32, "In use."); }, 32, "In use."},
+        {[](Venue& v) { v.files.Fail(Op::Replace).OnPathsWith(".tmp").WithError(32, "In use."); }, 32, "In use."},
         {[](Venue& v) { v.h.drives.MakeFolder(kTemp); }, 5, std::string(kTemp) + " es una carpeta"},
         {[](Venue& v) { v.h.drives.WriteFile(kTemp, "stale"), v.files.Fail(Op::Delete).WithError(32, "In use."); },
          32, "In use.", true},

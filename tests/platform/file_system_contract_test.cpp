@@ -290,6 +290,19 @@ TYPED_TEST(FileSystemContract, ReplacePutsTheSourceInTheDestinationsPlace) {
     EXPECT_EQ(this->Get("live.mdb"), "new database");
 }
 
+// What the restore keeps of a replaced database: a second name that keeps
+// the old bytes once a new file is renamed over the first.
+TYPED_TEST(FileSystemContract, ALinkKeepsTheOldFileWhenANewOneTakesTheName) {
+    this->Put("live.mdb", "old database");
+    ASSERT_TRUE(this->files.Link(this->At("live.mdb"), this->At("kept.mdb")));
+    this->Put("live.tmp", "new database");
+    ASSERT_TRUE(this->files.Replace(this->At("live.tmp"), this->At("live.mdb")));
+    EXPECT_EQ(this->Get("kept.mdb"), "old database");
+    EXPECT_EQ(this->Get("live.mdb"), "new database");
+    EXPECT_TRUE(FailsWith(this->files.Link(this->At("live.mdb"), this->At("kept.mdb")), 183));
+    EXPECT_TRUE(FailsWith(this->files.Link(this->At("missing.mdb"), this->At("other.mdb")), 2));
+}
+
 TYPED_TEST(FileSystemContract, TextIsWrittenAndAppendedInTheAnsiCodePage) {
     ASSERT_TRUE(this->files.AppendText(this->At("Errors.txt"), "Dueñas\r\n"));
     ASSERT_TRUE(this->files.AppendText(this->At("Errors.txt"), "€ ok\r\n"));

@@ -19,7 +19,7 @@ namespace corvane::testing {
 class FailingFileSystem : public FileSystem {
 public:
     enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
-                    ReadText, ReadBytes, ReadHead };
+                    ReadText, ReadBytes, ReadHead, Link };
 
     struct Fault {
         Op op;
@@ -98,6 +98,10 @@ public:
     Status ReadBytes(const std::string& path, std::string& bytes) override {
         if (const Fault* f = Hit(Op::ReadBytes, path)) return Failure(*f, "ReadFile");
         return inner_.ReadBytes(path, bytes);
+    }
+    Status Link(const std::string& existing, const std::string& newName) override {
+        if (const Fault* f = Hit(Op::Link, existing, newName)) return Failure(*f, "CreateHardLink");
+        return inner_.Link(existing, newName);
     }
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override {
         if (const Fault* f = Hit(Op::ReadHead, path)) return Failure(*f, "ReadFile");

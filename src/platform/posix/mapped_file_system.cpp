@@ -331,6 +331,16 @@ Status MappedFileSystem::Replace(const std::string& from, const std::string& to)
     return ec ? Fail(ec, target, "MoveFileEx") : Status::Ok();
 }
 
+Status MappedFileSystem::Link(const std::string& existing, const std::string& newName) {
+    const fs::path source = Resolve(existing);
+    if (source.empty()) return Unmapped(existing, "CreateHardLink");
+    const fs::path target = Resolve(newName);
+    if (target.empty()) return Unmapped(newName, "CreateHardLink");
+    std::error_code ec;
+    fs::create_hard_link(source, target, ec);
+    return ec ? Fail(ec, target, "CreateHardLink") : Status::Ok();
+}
+
 Status MappedFileSystem::WriteText(const std::string& path, const std::string& text) {
     const fs::path local = Resolve(path);
     if (local.empty()) return Unmapped(path, "CreateFile");

@@ -175,6 +175,13 @@ Status Win32FileSystem::Replace(const std::string& from, const std::string& to) 
     return Status::Ok();
 }
 
+Status Win32FileSystem::Link(const std::string& existing, const std::string& newName) {
+    if (!::CreateHardLinkW(Widen(newName).c_str(), Widen(existing).c_str(), nullptr)) {
+        return LastErrorFailure("CreateHardLink");
+    }
+    return Status::Ok();
+}
+
 Status Win32FileSystem::WriteText(const std::string& path, const std::string& text) {
     UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
