@@ -42,8 +42,8 @@ struct Venue : testing::RunHarness {
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile(kLock, Slot("POS1", "Admin"));
     }
-    WaitEnd Wait(const std::string& database = kDatabase) {
-        return TrafficLight(context, waiter, window, progress, database, kLabel);
+    WaitEnd Wait(const std::string& database = kDatabase, const std::string& label = kLabel) {
+        return TrafficLight(context, waiter, window, progress, database, label);
     }
     bool Has(const std::string& path) const { return fs::exists(drives.Local(path)); }
     void Remove(const std::string& path) { fs::remove(drives.Local(path)); }
@@ -163,6 +163,17 @@ TEST(TrafficLight, SixteenFailedReadsAreRecordedThenTheCallerGoesOn) {
             << c.what;
         EXPECT_EQ(records.back().substr(1, 14), c.lastStamp) << c.what;
     }
+}
+
+TEST(TrafficLight, ALockFolderIsUnreadableAndACommaInTheLabelStaysInItsField) {
+    Venue v;
+    v.Remove(kLock);
+    v.drives.MakeFolder(kLock);
+    EXPECT_EQ(v.Wait(kDatabase, "Corvane, prueba"), WaitEnd::GaveUp);
+    const std::vector<std::string> records = Lines(v.drives.ReadFile(kErrors));
+    ASSERT_EQ(records.size(), 16u);
+    EXPECT_EQ(records[0].substr(16, 68),
+              ",\"G:\\Shared\\Keystone abc 0000000001.mdb\",\"Corvane, prueba\",\"Error: ");
 }
 
 TEST(TrafficLight, ALogThatCannotBeWrittenNeverStopsTheWait) {
