@@ -30,8 +30,10 @@ BOOL CALLBACK FindOwnedVisible(HWND window, LPARAM param) {
 HWND MainWindowOf(HWND appWindow) {
     HWND above = ::GetWindow(appWindow, GW_HWNDPREV);
     // It stands just above its owner, unless something (a box of the earlier
-    // copy, say) came between: then it is found by its owner.
-    if (above != nullptr && ::GetWindow(above, GW_OWNER) == appWindow) return above;
+    // copy, the hidden restore screen) came between: then it is the owned
+    // window that is shown (the restore screen while it stands in the main
+    // window's place).
+    if (above != nullptr && ::IsWindowVisible(above) && ::GetWindow(above, GW_OWNER) == appWindow) return above;
     OwnedSearch search{appWindow, nullptr};
     ::EnumWindows(FindOwnedVisible, reinterpret_cast<LPARAM>(&search));
     return search.found;

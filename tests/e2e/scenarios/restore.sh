@@ -180,10 +180,24 @@ waits_on_lock() {
     "the live database after the wait"
 }
 
+# A second start while the restore screen stands in the main window's place
+# hands over to it: the restore screen comes forward, the main window stays
+# hidden.
+second_start() {
+  start second_start
+  open_restore
+  start_program other "$E2E_MINIMAL"
+  drv wait-foreground --class CorvaneMinimalWindow >/dev/null || fail "the other window did not take the foreground"
+  start_program second "$PROGRAM_PATH"
+  expect_eq "$(wait_exit second 20)" 0 "exit code of the second start"
+  drv wait-foreground --class CorvaneFrmNetwork --timeout 10 >/dev/null || fail "the restore screen was not raised"
+  expect_eq "$(drv count --class CorvaneFMain | field count)" 0 "main windows shown after the hand-over"
+}
+
 case ${1:-} in
-  newest | no_row_then_no | esc_and_back | waits_on_lock) "$1" ;;
+  newest | no_row_then_no | esc_and_back | waits_on_lock | second_start) "$1" ;;
   *)
-    echo "usage: $0 newest|no_row_then_no|esc_and_back|waits_on_lock" >&2
+    echo "usage: $0 newest|no_row_then_no|esc_and_back|waits_on_lock|second_start" >&2
     exit 2
     ;;
 esac
