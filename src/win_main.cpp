@@ -1,12 +1,19 @@
 // Corvane's composition root: builds the Windows services, runs the start-up,
 // wires the main window's model, view and actions, and runs the one message
-// pump until the program ends.
+// pump until the program ends; or, with a switch, shows the usage or runs
+// the repair unattended.
 #include <windows.h>
 #include <commctrl.h>
 
+#include "app/build_config.h"
+#include "app/command_line.h"
+#include "app/run_log.h"
 #include "app/startup.h"
+#include "app/unattended.h"
+#include "base/utf.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/com.h"
+#include "platform/win32/console_win32.h"
 #include "platform/win32/db_engine_win32.h"
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
@@ -19,6 +26,73 @@
 #include "ui/restore_model.h"
 #include "ui/restore_view_win32.h"
 #include "ui/database_actions.h"
+#include "ui/unattended_run.h"
+
+namespace {
+
+using namespace corvane;
+
+// The switches after the program's name, as the C runtime split them.
+std::vector<std::string> Arguments() {
+    std::vector<std::string> arguments;
+    for (int i = 1; i < __argc; ++i) arguments.push_back(Utf16ToUtf8(reinterpret_cast<const char16_t*>(__wargv[i])));
+    return arguments;
+}
+
+// /? shows the usage where its starter reads it, or in a box; a usage error
+// has nobody to close a box (a scheduled task), so it goes to the run log.
+int Usage(AppContext& context, Invocation invocation) {
+    std::string lines;
+    std::string boxText;
+    for (const std::string& line : UsageLines()) {
+        lines += line + "\n";
+        boxText += (boxText.empty() ? "" : "\r") + line;
+    }
+    const bool error = invocation == Invocation::UsageError;
+    if (win32::WriteToStarter(lines)) return error ? kExitUsage : kExitDone;
+    if (!error) {
+        MessageBoxRequest request;
+        request.title = kAppTitle;
+        request.text = boxText;
+        context.dialogs.Show(request);
+        return kExitDone;
+    }
+    RunLog log(context);
+    std::string given;
+    for (const std::string& argument : Arguments()) given += (given.empty() ? "" : " ") + argument;
+    log.Record("Uso incorrecto: " + given + "\r" + boxText);
+    log.Record(EndRecord(kExitUsage));
+    return kExitUsage;
+}
+
+// Corvane.exe /reparar: the start-up and the repair request with nobody
+// there, every box a record of Corvane.log, every question answered No.
+int RunUnattended(AppContext& windowContext, Process& realProcess) {
+    RunLog log(windowContext);
+    UnattendedDialogs dialogs(log);
+    UnattendedProcess process(log, realProcess);
+    AppContext context{windowContext.state,  windowContext.files,    dialogs,
+                       windowContext.system, windowContext.clock,    windowContext.instance,
+                       process,              windowContext.programFolder, windowContext.programName};
+    log.Record("Inicio: /reparar, " + std::string(kAppTitle) + " v" + std::to_string(build::kVersionMajor) + "." +
+               std::to_string(build::kVersionMinor) + "." + std::to_string(build::kVersionRevision));
+    int exitCode = kExitNothingDone;
+    switch (RunStartup(context, StartupMode::Unattended)) {
+        case StartupOutcome::AnotherCopyRunning: exitCode = kExitAnotherRunning; break;
+        case StartupOutcome::EndProgram: exitCode = kExitNothingDone; break;
+        case StartupOutcome::ShowMainWindow: {
+            win32::MessagePump pump;
+            win32::Win32DbEngine engine;
+            win32::Win32Waiter waiter(pump);
+            exitCode = RunUnattendedRepair(context, engine, waiter, log);
+            break;
+        }
+    }
+    log.Record(EndRecord(exitCode));
+    return exitCode;
+}
+
+}  // namespace
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     using namespace corvane;
@@ -39,7 +113,13 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     const ProgramLocation location = LocateProgram(system.ModulePath());
     AppContext context{state, files, dialogs, system, clock, instance, process, location.folder, location.name};
 
-    if (RunStartup(context) == StartupOutcome::EndProgram) return 0;
+    const Invocation invocation = ParseCommandLine(Arguments());
+    if (invocation == Invocation::Usage || invocation == Invocation::UsageError) {
+        return Usage(context, invocation);
+    }
+    if (invocation == Invocation::Repair) return RunUnattended(context, process);
+
+    if (RunStartup(context) != StartupOutcome::ShowMainWindow) return 0;
 
     win32::MessagePump pump;
     // Created when the first run asks for it, kept until the program ends.

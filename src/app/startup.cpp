@@ -100,7 +100,7 @@ bool CheckRunLocation(AppContext& context) {
     return true;
 }
 
-StartupOutcome RunStartup(AppContext& context) {
+StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
     ProgramState& state = context.state;
 
     state.uiLanguageCode = LoadUiLanguageCode(context);
@@ -112,6 +112,7 @@ StartupOutcome RunStartup(AppContext& context) {
     StartDebugLog(context);
 
     if (context.instance.AnotherIsRunning()) {
+        if (mode == StartupMode::Unattended) return StartupOutcome::AnotherCopyRunning;
         if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
         AppendDebugLine(context, "ActivatePrevInstance");
     }

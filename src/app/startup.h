@@ -8,12 +8,16 @@ namespace corvane {
 constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
 
-enum class StartupOutcome { ShowMainWindow, EndProgram };
+enum class StartupOutcome { ShowMainWindow, EndProgram, AnotherCopyRunning };
+
+// An unattended run hands nothing over to a copy that is running: it ends,
+// and its exit code says why.
+enum class StartupMode { Window, Unattended };
 
 // Everything before the main window is loaded, in its fixed order: language
 // code, platform, version texts, computer name, debug log, single instance,
 // developer questions, main machine, shared data folder, run location.
-StartupOutcome RunStartup(AppContext& context);
+StartupOutcome RunStartup(AppContext& context, StartupMode mode = StartupMode::Window);
 
 // The parts of the start-up with rules of their own, for the tests.
 void SetVersionTexts(ProgramState& state, int major, int minor, int revision);

@@ -64,13 +64,15 @@ struct Summaries {
 
 // One compaction row, after the wait: the extra repair of KeystoneSolo, the
 // compaction into the temporary file and the one-rename swap.
-void CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
+// true: compacted and in place.
+bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
                 Summaries& summaries) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
         summaries.errors += std::string(row.errorText) + "\r";
         RecordFailure(run, path, row.label, failure, temp);
+        return false;
     };
 
     if (info.kind == DbKind::KeystoneSolo) {
@@ -97,7 +99,9 @@ void CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
         if (const Status removed = context.files.Delete(temp); !removed) {
             AppendDebugLine(context, "DBCOMPACT40: " + temp + " " + removed.Describe());
         }
+        return false;
     }
+    return true;
 }
 
 // A compaction file an earlier run left behind. false: it is still there
@@ -128,11 +132,12 @@ std::string EngineErrorText(const Status& status) {
     return std::string(number) + " | " + status.text;
 }
 
-RunEnd DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan) {
+RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan) {
     AppContext& context = run.context;
     const int total = FoundIn(kCompactionOrder, scan);
     int place = 0;
     Summaries summaries;
+    RunResult result;
 
     for (const DbKind kind : kCompactionOrder) {
         const std::string& path = scan.PathOf(kind);
@@ -146,27 +151,33 @@ RunEnd DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan
         if (Status failure; !RemoveStaleCopy(run, temp, failure)) {
             summaries.errors += std::string(row.errorText) + "\r";
             RecordFailure(run, path, row.label, failure, temp);
+            ++result.failed;
             continue;
         }
         if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
-            return RunEnd::ProgramEnding;
+            return {true, result.done, result.failed};
         }
-        if (!DBPassword(context, path)) return RunEnd::ProgramEnding;
+        if (!DBPassword(context, path)) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
-        CompactRow(run, info, path, temp, summaries);
+        if (CompactRow(run, info, path, temp, summaries)) {
+            ++result.done;
+        } else {
+            ++result.failed;
+        }
     }
 
     run.progress.SetStatus("");
     if (!summaries.ok.empty()) ShowResult(context, summaries.ok);
     if (!summaries.errors.empty()) ShowResult(context, summaries.errors);
-    return RunEnd::Done;
+    return result;
 }
 
-RunEnd RepairSequence(DatabaseRun& run, const FolderScan& scan) {
+RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     AppContext& context = run.context;
     const int total = FoundIn(kRepairOrder, scan);
     int place = 0;
+    RunResult result;
 
     for (const DbKind kind : kRepairOrder) {
         const std::string& path = scan.PathOf(kind);
@@ -175,15 +186,16 @@ RunEnd RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const std::string doing = PlaceInRun("Reparando", path, ++place, total);
         run.progress.SetStatus(doing);
         if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
-            return RunEnd::ProgramEnding;
+            return {true, result.done, result.failed};
         }
         run.progress.SetStatus(doing);
         const EngineStatus repaired = run.engine.RepairDatabase(path);
         if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
+        ++(repaired ? result.done : result.failed);
         ShowResult(context, repaired ? row.okText : row.errorText);
     }
     run.progress.SetStatus("");
-    return RunEnd::Done;
+    return result;
 }
 
 }  // namespace corvane

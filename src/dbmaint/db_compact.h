@@ -6,21 +6,23 @@
 
 namespace corvane {
 
-// How a run of the database work came to its end.
-enum class RunEnd {
-    Done,           // every row ran; the result boxes were shown
-    ProgramEnding,  // the program is closing: stopped between two rows' steps
+// How a run of the database work came to its end: the rows that went
+// through and those that failed, or the program closing between two steps.
+struct RunResult {
+    bool programEnding = false;
+    int done = 0;
+    int failed = 0;
 };
 
 // `DBCOMPACT40`: every database found, in the compaction's order, waited for,
 // compacted into its kind's temporary file below folder and swapped in by
 // one rename; then the OK summary and the error summary, each in one box.
-RunEnd DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan);
+RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan);
 
 // The repair sequence of an engine other than "3.6": every database found,
 // in the repair order, waited for and repaired in place, each with its own
 // result box.
-RunEnd RepairSequence(DatabaseRun& run, const FolderScan& scan);
+RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan);
 
 // "3204 | Database already exists." for the engine's own numbers,
 // "0x80040154 | ..." for a COM failure.

@@ -107,7 +107,7 @@ DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std:
     return message;
 }
 
-void DBRepair(DatabaseRun& run) {
+RepairOutcome DBRepair(DatabaseRun& run) {
     AppContext& context = run.context;
     const std::string folder = RepairFolderOf(context.state);
 
@@ -119,7 +119,7 @@ void DBRepair(DatabaseRun& run) {
                  "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + listed.text +
                      " (Error " + std::to_string(listed.code) + ")");
         AppendDebugLine(context, "DBRepair: " + folder + " " + listed.Describe());
-        return;
+        return RepairOutcome::FolderUnreadable;
     }
 
     const FolderScan scan = ScanFiles(files);
@@ -127,7 +127,7 @@ void DBRepair(DatabaseRun& run) {
         const DuplicateMessage message = DuplicateMessageFor(context.state.uiLanguageCode, folder, duplicates);
         ShowStop(context, message.title, message.text);
         context.process.End(0);
-        return;
+        return RepairOutcome::Duplicates;
     }
 
     int found = 0;
@@ -139,14 +139,13 @@ void DBRepair(DatabaseRun& run) {
     std::string version;
     if (const EngineStatus started = run.engine.Version(version); !started) {
         ShowEngineMissing(context, started.status);
-        return;
+        return RepairOutcome::EngineMissing;
     }
     AppendDebugLine(context, "DBRepair: motor " + version + ", " + folder);
-    if (version == "3.6") {
-        DBCOMPACT40(run, folder, scan);
-    } else {
-        RepairSequence(run, scan);
-    }
+    const RunResult result = version == "3.6" ? DBCOMPACT40(run, folder, scan) : RepairSequence(run, scan);
+    if (result.programEnding) return RepairOutcome::ProgramEnding;
+    if (result.failed > 0) return RepairOutcome::SomeFailed;
+    return result.done > 0 ? RepairOutcome::AllDone : RepairOutcome::NothingFound;
 }
 
 }  // namespace corvane

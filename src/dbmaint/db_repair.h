@@ -44,9 +44,21 @@ struct DuplicateMessage {
 DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std::string& folder,
                                      const Duplicates& duplicates);
 
+// How a repair request ended, for an unattended run's exit code.
+enum class RepairOutcome {
+    NoConnection,      // no shared data folder was reached
+    FolderUnreadable,  // it could not be listed
+    Duplicates,        // a kind twice: the program ends
+    EngineMissing,
+    NothingFound,
+    AllDone,
+    SomeFailed,
+    ProgramEnding,     // closed during a wait, or an incompatible database
+};
+
 // DBRepair: lists the shared data folder, ends the program on duplicates
 // (and reports a folder it cannot list without ending), then, when the engine
 // is there, compacts (engine "3.6") or repairs every database found.
-void DBRepair(DatabaseRun& run);
+RepairOutcome DBRepair(DatabaseRun& run);
 
 }  // namespace corvane

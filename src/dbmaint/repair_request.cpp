@@ -1,14 +1,24 @@
 #include "dbmaint/repair_request.h"
 
-#include "dbmaint/db_repair.h"
+#include "app/command_line.h"
 #include "dbmaint/shared_drive.h"
 
 namespace corvane {
 
-void LBLDBREPAIRFG_Click(DatabaseRun& run) {
+RepairOutcome LBLDBREPAIRFG_Click(DatabaseRun& run) {
     run.window.ShowBusy();
-    if (ReachSharedDrive(run.context, WhenDeclined::Stay)) DBRepair(run);
+    const RepairOutcome outcome =
+        ReachSharedDrive(run.context, WhenDeclined::Stay) ? DBRepair(run) : RepairOutcome::NoConnection;
     run.window.HideBusy();
+    return outcome;
+}
+
+int ExitCodeOf(RepairOutcome outcome) {
+    switch (outcome) {
+        case RepairOutcome::AllDone: return kExitDone;
+        case RepairOutcome::SomeFailed: return kExitSomeFailed;
+        default: return kExitNothingDone;
+    }
 }
 
 }  // namespace corvane

@@ -1,0 +1,132 @@
+#!/usr/bin/env bash
+# Corvane.exe /reparar, as the Task Scheduler starts it at night: the repair
+# run with no window and no box, Corvane.log in the program's folder, and an
+# exit code for each end.
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+
+readonly NUMBER=0000000001
+
+start() {
+  scenario_begin "unattended_$1" MONITOR
+  install_on_drive_e
+  install_test_engine 3.6
+  echo 1 >"$PROGRAM_DIR/Corvane.lng"
+  SHARED="$VENUE/g/Shared"
+  mkdir -p "$SHARED"
+  map_drive g "$VENUE/g"
+}
+
+databases() {
+  local kind
+  for kind in "$@"; do head -c 2000 /dev/urandom >"$SHARED/$kind abc $NUMBER.mdb"; done
+}
+
+run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
+
+# log_has TEXT: a record of the run log holds TEXT.
+log_has() { grep -qF -- "$1" < <(run_log); }
+
+expect_log() { log_has "$1" || fail "Corvane.log lacks ${1@Q}; it holds: $(run_log)"; }
+
+no_window_shown() {
+  expect_eq "$(drv count --class CorvaneFMain --hidden | field count)" 0 "main windows of the unattended run"
+  expect_eq "$(drv count --class '#32770' | field count)" 0 "boxes of the unattended run"
+}
+
+# Every database compacted, exit 0; while the run is in the middle of a
+# compaction no window and no box exists; the log names the run, its steps,
+# the result box as one record and the end.
+main_machine() {
+  start main_machine
+  databases Keystone Staffroll Ledgers
+  echo 3000 >"$ENGINE_DIR/compact_delay_ms.txt"
+  start_program corvane "$PROGRAM_PATH" /reparar
+  wait_engine_journal 20 $'\tCompactDatabase.started\t' || fail "the run did not start compacting"
+  no_window_shown
+  expect_eq "$(wait_exit corvane 60)" 0 "exit code of the unattended run"
+  expect_eq "$(engine_journal | grep -c $'^first\tCompactDatabase\t.*\tok$')" 3 "compactions"
+  local first last
+  first=$(run_log | head -n 1)
+  last=$(run_log | tail -n 1)
+  [[ $first =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}\ [0-9]{2}:[0-9]{2}:[0-9]{2}\ MONITOR\ Inicio:\ /reparar,\ Corvane\ v25\.0\.0$ ]] ||
+    fail "first record of Corvane.log: ${first@Q}"
+  [[ $last == *" MONITOR Fin: todas las bases reparadas o compactadas (codigo de salida 0)" ]] ||
+    fail "last record of Corvane.log: ${last@Q}"
+  expect_log "Compactando Keystone (1 de 3)"
+  expect_log 'Mensaje "Corvane": Keystone OK! | Staffroll OK! | Ledgers OK!'
+}
+
+# Two Staffroll databases: the duplicate message is a record, nothing is
+# compacted, exit 2.
+duplicates() {
+  start duplicates
+  databases Keystone Staffroll
+  head -c 10 /dev/urandom >"$SHARED/Staffroll abd 0000000002.mdb"
+  start_program corvane "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit corvane 30)" 2 "exit code with duplicates"
+  expect_log 'Mensaje "ATENCION!!!": Hay 2 Bases de Datos Repetidas en | G:\Shared\ | '
+  expect_log "Fin: no se hizo nada (codigo de salida 2)"
+  expect_eq "$(engine_journal | grep -c CompactDatabase || true)" 0 "compactions with duplicates"
+}
+
+# A database another program holds open: its row fails, exit 1.
+held_open() {
+  start held_open
+  databases Keystone Staffroll
+  hold_file staffroll "G:\\Shared\\Staffroll abc $NUMBER.mdb" exclusive
+  start_program corvane "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit corvane 30)" 1 "exit code with a database held open"
+  release_file staffroll
+  expect_log 'Mensaje "Corvane": Keystone OK!'
+  expect_log 'Mensaje "Corvane": Error Staffroll :('
+  expect_log "Fin: alguna base fallo (codigo de salida 1)"
+}
+
+# An unknown switch: nothing runs and the exit code is 64. The usage goes to
+# the output the starter gave; with none (a scheduled task), to the log.
+# Switches ignore case and may start with "-".
+usage_error() {
+  start usage_error
+  databases Keystone
+  start_program corvane "$PROGRAM_PATH" /x
+  expect_eq "$(wait_exit corvane 20)" 64 "exit code of /x"
+  expect_eq "$(head -n 1 "$SCENARIO_DIR/corvane.out" | tr -d '\r')" "Uso: Corvane.exe [/reparar | /?]" \
+    "first line the starter got"
+  [ ! -e "$PROGRAM_DIR/Corvane.log" ] || fail "the usage went to the log although the starter could read it"
+
+  local code=0
+  "$WINE64" "$PROGRAM_PATH" /y >&- 2>&- || code=$?
+  expect_eq "$code" 64 "exit code of /y with no output to write to"
+  expect_log "MONITOR Uso incorrecto: /y | Uso: Corvane.exe [/reparar | /?] | "
+  expect_log "Fin: uso incorrecto (codigo de salida 64)"
+  expect_eq "$(drv count --class '#32770' | field count)" 0 "boxes after a usage error"
+
+  start_program corvane "$PROGRAM_PATH" -REPARAR
+  expect_eq "$(wait_exit corvane 30)" 0 "exit code of -REPARAR"
+}
+
+# A second /reparar while the first waits on a lock file ends at once with
+# 3; the first goes on once the lock file is gone.
+second_run() {
+  start second_run
+  databases Keystone
+  printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
+  : >"$PROGRAM_DIR/Corvane.deb"
+  start_program first "$PROGRAM_PATH" /reparar
+  waiting() { grep -qF 'TrafficLight: esperando' "$PROGRAM_DIR/"*' MONITOR Corvane.deb' 2>/dev/null; }
+  wait_until 20 "the first run to wait on the lock file" waiting || fail "the first run did not wait"
+  start_program second "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit second 20)" 3 "exit code of the second run"
+  expect_log "Fin: ya hay otra copia en marcha (codigo de salida 3)"
+  rm "$SHARED/Keystone abc $NUMBER.ldb"
+  expect_eq "$(wait_exit first 30)" 0 "exit code of the first run"
+}
+
+case ${1:-} in
+  main_machine | duplicates | held_open | usage_error | second_run) "$1" ;;
+  *)
+    echo "usage: $0 main_machine|duplicates|held_open|usage_error|second_run" >&2
+    exit 2
+    ;;
+esac
