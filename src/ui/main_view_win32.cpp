@@ -35,26 +35,7 @@ RECT MainView::PxRect(const layout::TwipsRect& place) const { return win32::Pixe
 HFONT MainView::Font(double points, bool bold) const { return win32::CreatePointFont(points, bold, dpi_); }
 
 bool MainView::Load() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = module_;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(module_, MAKEINTRESOURCEW(kIconResource));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(module_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&windowClass);
-
-    WNDCLASSEXW panelClass{};
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = PanelProc;
-    panelClass.hInstance = module_;
-    panelClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    panelClass.lpszClassName = kPanelClass;
-    ::RegisterClassExW(&panelClass);
+    win32::RegisterViewClasses(module_, kWindowClass, WindowProc, kPanelClass, PanelProc, kIconResource);
 
     white_.Reset(::CreateSolidBrush(RGB(255, 255, 255)));
     buttonFont_.Reset(Font(layout::kButtonCaptionPoints, true));
@@ -64,16 +45,8 @@ bool MainView::Load() {
         ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 
     // The outer size is the layout's, height then width; centred on the work area.
-    const int width = Px(layout::kWindowWidth);
-    const int height = Px(layout::kWindowHeight);
-    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + ((work.right - work.left) - width) / 2;
-    const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    window_ = ::CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, L"",
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                left < work.left ? work.left : left, top < work.top ? work.top : top, width, height,
-                                owner_, nullptr, module_, this);
+    window_ = win32::CreateScreenWindow(module_, kWindowClass, Px(layout::kWindowWidth), Px(layout::kWindowHeight),
+                                        owner_, this);
     if (window_ == nullptr) return false;
 
     // Bottom of the stack first: each new panel goes on top of the ones before.
@@ -124,13 +97,9 @@ HWND MainView::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_
 
 void MainView::Sync(bool repaintNow) {
     const MainScreen& screen = model_.Screen();
-    // The window's own flag, not IsWindowVisible: while the main window is
-    // hidden for the restore screen every child reads as hidden, and a panel
-    // hidden meanwhile would come back with it.
-    const auto show = [](HWND window, bool shown) {
-        const bool flagged = (::GetWindowLongW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-        if (flagged != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
-    };
+    // While the main window is hidden for the restore screen, a panel hidden
+    // meanwhile must stay hidden when it comes back.
+    const auto show = win32::ShowByFlag;
     show(frameMain_, screen.messageAreaShown);
     show(frameLanguages_, screen.languagesShown);
     show(frameButtons_, screen.buttonsShown);
@@ -296,23 +265,14 @@ LRESULT MainView::HandlePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lP
         case WM_CTLCOLORBTN:
             return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_LBUTTONDOWN:
-            if (panel == frameButtons_) {
-                pressed_ = AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-                if (pressed_ != kNoArea) ::SetCapture(panel);
-            }
+            if (panel == frameButtons_) buttons_.Press(panel, AreaAt(win32::PointOf(lParam)));
             return 0;
         case WM_LBUTTONUP:
-            if (panel == frameButtons_ && pressed_ != kNoArea) {
-                const Area released =
-                    AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-                const Area pressed = pressed_;
-                pressed_ = kNoArea;
-                ::ReleaseCapture();
-                // A click is a press and a release on the same click area.
-                if (released == pressed) {
-                    if (pressed == kRepairArea) model_.ClickRepair();
-                    else model_.ClickRestore();
-                }
+            if (panel != frameButtons_) return 0;
+            switch (buttons_.Release(AreaAt(win32::PointOf(lParam)))) {
+                case kRepairArea: model_.ClickRepair(); break;
+                case kRestoreArea: model_.ClickRestore(); break;
+                default: break;
             }
             return 0;
         default:

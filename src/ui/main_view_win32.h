@@ -5,6 +5,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
+#include "ui/view_win32.h"
 #include "ui/main_model.h"
 
 namespace corvane {
@@ -65,7 +66,7 @@ private:
     bool messageBold_ = true;
     win32::UniqueBrush white_;
     win32::UniqueBitmap sandClock_;
-    Area pressed_ = kNoArea;
+    win32::PaintedButtons buttons_;
 };
 
 }  // namespace corvane

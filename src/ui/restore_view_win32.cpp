@@ -41,13 +41,6 @@ bool SameRows(const std::vector<BackupListRow>& a, const std::vector<BackupListR
     });
 }
 
-// By the window's own style: IsWindowVisible answers false for every control
-// while the window itself is hidden.
-void Show(HWND window, bool shown) {
-    const bool visible = (::GetWindowLongPtrW(window, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (visible != shown) ::ShowWindow(window, shown ? SW_SHOWNA : SW_HIDE);
-}
-
 // An arrow key moving the focus onto an option button chooses it, as in any
 // group of option buttons; focus that comes by Tab or a click chooses nothing
 // by itself (a click chooses through BN_CLICKED).
@@ -72,27 +65,8 @@ RestoreView::~RestoreView() {
 RECT RestoreView::PxRect(const layout::TwipsRect& place) const { return win32::PixelRect(place, dpi_); }
 
 bool RestoreView::Load() {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = module_;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.hIcon = ::LoadIconW(module_, MAKEINTRESOURCEW(kIconResource));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(module_, MAKEINTRESOURCEW(kIconResource), IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
-    windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = kWindowClass;
-    ::RegisterClassExW(&windowClass);
-
-    // A class of its own: the main window's panels route to the main view.
-    WNDCLASSEXW panelClass{};
-    panelClass.cbSize = sizeof panelClass;
-    panelClass.lpfnWndProc = PanelProc;
-    panelClass.hInstance = module_;
-    panelClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    panelClass.lpszClassName = kPanelClass;
-    ::RegisterClassExW(&panelClass);
+    // Classes of its own: the main window's panels route to the main view.
+    win32::RegisterViewClasses(module_, kWindowClass, WindowProc, kPanelClass, PanelProc, kIconResource);
 
     white_.Reset(::CreateSolidBrush(ToColorRef(look::kWhite)));
     titleBack_.Reset(::CreateSolidBrush(ToColorRef(look::kTitleBack)));
@@ -106,16 +80,8 @@ bool RestoreView::Load() {
         ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
 
     // The outer size is the layout's; centred on the work area.
-    const int width = layout::ToPixels(look::kWindowWidth, dpi_);
-    const int height = layout::ToPixels(look::kWindowHeight, dpi_);
-    RECT work{0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
-    ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const int left = work.left + ((work.right - work.left) - width) / 2;
-    const int top = work.top + ((work.bottom - work.top) - height) / 2;
-    window_ = ::CreateWindowExW(WS_EX_APPWINDOW | WS_EX_CONTROLPARENT, kWindowClass, L"",
-                                WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN,
-                                std::max(left, static_cast<int>(work.left)), std::max(top, static_cast<int>(work.top)),
-                                width, height, owner_, nullptr, module_, this);
+    window_ = win32::CreateScreenWindow(module_, kWindowClass, layout::ToPixels(look::kWindowWidth, dpi_),
+                                        layout::ToPixels(look::kWindowHeight, dpi_), owner_, this);
     if (window_ == nullptr) return false;
 
     // Creation order is the tab order: the options, then the list.
@@ -198,7 +164,7 @@ void RestoreView::Sync(bool repaintNow) {
         ::InvalidateRect(frameRestore_, &shape, TRUE);
     }
 
-    Show(frameClock_, screen.clockShown);
+    win32::ShowByFlag(frameClock_, screen.clockShown);
     const std::string status = StatusLine(screen);
     if (status != statusShown_) {
         statusShown_ = status;
@@ -231,7 +197,7 @@ void RestoreView::SyncChoices(const RestoreScreen& screen) {
             captionsShown_[i] = screen.choiceCaptions[i];
             ::SetWindowTextW(choices_[i], win32::Widen(captionsShown_[i]).c_str());
         }
-        Show(choices_[i], screen.choiceShown[i]);
+        win32::ShowByFlag(choices_[i], screen.choiceShown[i]);
         const bool checked = screen.checkedChoice == i;
         if ((::SendMessageW(choices_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) {
             ::SendMessageW(choices_[i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
@@ -434,23 +400,14 @@ LRESULT RestoreView::HandlePanel(HWND panel, UINT message, WPARAM wParam, LPARAM
         case WM_CTLCOLORBTN:
             return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
         case WM_LBUTTONDOWN:
-            if (panel == frameRestore_) {
-                pressed_ = AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-                if (pressed_ != kNoArea) ::SetCapture(panel);
-            }
+            if (panel == frameRestore_) buttons_.Press(panel, AreaAt(win32::PointOf(lParam)));
             return 0;
         case WM_LBUTTONUP:
-            if (panel == frameRestore_ && pressed_ != kNoArea) {
-                const Area released =
-                    AreaAt({static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-                const Area pressed = pressed_;
-                pressed_ = kNoArea;
-                ::ReleaseCapture();
-                // A click is a press and a release on the same button.
-                if (released == pressed) {
-                    if (pressed == kRestoreArea) model_.ClickRestore();
-                    else model_.Back();
-                }
+            if (panel != frameRestore_) return 0;
+            switch (buttons_.Release(AreaAt(win32::PointOf(lParam)))) {
+                case kRestoreArea: model_.ClickRestore(); break;
+                case kBackArea: model_.Back(); break;
+                default: break;
             }
             return 0;
         default:

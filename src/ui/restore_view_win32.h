@@ -8,6 +8,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
+#include "ui/view_win32.h"
 #include "ui/restore_layout.h"
 #include "ui/restore_model.h"
 
@@ -66,7 +67,7 @@ private:
     win32::UniqueFont titleFont_, choiceFont_, listFont_, restoreFont_, backFont_, statusFont_;
     win32::UniqueBrush white_, titleBack_;
     win32::UniqueBitmap sandClock_;
-    Area pressed_ = kNoArea;
+    win32::PaintedButtons buttons_;
 
     // What the controls show now, so a sync touches only what changed.
     std::array<std::string, layout::restore::kChoiceCount> captionsShown_;
