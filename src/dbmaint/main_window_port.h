@@ -23,4 +23,16 @@ public:
     virtual void ShowAfterRestore() = 0;
 };
 
+// The main window of a run that has none (a scheduled task, a benchmark):
+// nothing is shown, so LBLMSG is never visible.
+class NoMainWindow : public MainWindowPort {
+public:
+    void ShowBusy() override {}
+    void HideBusy() override {}
+    bool MessageVisible() const override { return false; }
+    void ShowMessageText(const std::string&, double) override {}
+    void HideForRestore() override {}
+    void ShowAfterRestore() override {}
+};
+
 }  // namespace corvane

@@ -197,25 +197,15 @@ void MainView::OnCommand(int id, int code) {
     }
 }
 
-MainView* MainView::ViewOf(HWND window, UINT message, LPARAM lParam) {
-    // The view travels in the creation parameters and stays in the user data.
-    if (message == WM_NCCREATE) {
-        auto* view = static_cast<MainView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        return view;
-    }
-    return reinterpret_cast<MainView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK MainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    MainView* view = ViewOf(window, message, lParam);
+    MainView* view = win32::ViewOf<MainView>(window, message, lParam);
     if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCCREATE) view->window_ = window;
     return view->HandleWindow(message, wParam, lParam);
 }
 
 LRESULT CALLBACK MainView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    MainView* view = ViewOf(panel, message, lParam);
+    MainView* view = win32::ViewOf<MainView>(panel, message, lParam);
     return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
                            : ::DefWindowProcW(panel, message, wParam, lParam);
 }

@@ -32,7 +32,6 @@ private:
     enum Panel { kFrameMain = 1, kFrameLanguages, kFrameButtons, kFrameClock };
     enum Area { kNoArea, kRepairArea, kRestoreArea };
 
-    static MainView* ViewOf(HWND window, UINT message, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleWindow(UINT message, WPARAM wParam, LPARAM lParam);

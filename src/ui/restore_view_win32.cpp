@@ -335,25 +335,15 @@ LRESULT RestoreView::DrawRow(NMLVCUSTOMDRAW* draw) const {
     }
 }
 
-RestoreView* RestoreView::ViewOf(HWND window, UINT message, LPARAM lParam) {
-    // The view travels in the creation parameters and stays in the user data.
-    if (message == WM_NCCREATE) {
-        auto* view = static_cast<RestoreView*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-        return view;
-    }
-    return reinterpret_cast<RestoreView*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-}
-
 LRESULT CALLBACK RestoreView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    RestoreView* view = ViewOf(window, message, lParam);
+    RestoreView* view = win32::ViewOf<RestoreView>(window, message, lParam);
     if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
     if (message == WM_NCCREATE) view->window_ = window;
     return view->HandleWindow(message, wParam, lParam);
 }
 
 LRESULT CALLBACK RestoreView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    RestoreView* view = ViewOf(panel, message, lParam);
+    RestoreView* view = win32::ViewOf<RestoreView>(panel, message, lParam);
     return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
                            : ::DefWindowProcW(panel, message, wParam, lParam);
 }

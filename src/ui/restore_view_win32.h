@@ -35,7 +35,6 @@ private:
     enum Panel { kFrameRestore = 1, kFrameClock };
     enum Area { kNoArea, kRestoreArea, kBackArea };
 
-    static RestoreView* ViewOf(HWND window, UINT message, LPARAM lParam);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK PanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleWindow(UINT message, WPARAM wParam, LPARAM lParam);

@@ -7,18 +7,6 @@
 namespace corvane {
 namespace {
 
-// The main window an unattended run does not have: nothing is shown, so
-// LBLMSG is never visible.
-class NoWindow : public MainWindowPort {
-public:
-    void ShowBusy() override {}
-    void HideBusy() override {}
-    bool MessageVisible() const override { return false; }
-    void ShowMessageText(const std::string&, double) override {}
-    void HideForRestore() override {}
-    void ShowAfterRestore() override {}
-};
-
 // "Esperando Keystone: 23 s, en uso en POS1" says nothing new at 24 s: the
 // seconds are left out of the comparison.
 std::string WithoutSeconds(const std::string& line) {
@@ -49,7 +37,7 @@ private:
 }  // namespace
 
 int RunUnattendedRepair(AppContext& context, DbEngine& engine, Waiter& waiter, RunLog& log) {
-    NoWindow window;
+    NoMainWindow window;
     LoggedProgress progress(log);
     DatabaseRun run{context, engine, waiter, window, progress};
     return ExitCodeOf(LBLDBREPAIRFG_Click(run));

@@ -21,6 +21,18 @@ HWND CreateScreenWindow(HINSTANCE module, const wchar_t* windowClass, int width,
 // would be lost when it comes back.
 void ShowByFlag(HWND window, bool shown);
 
+// The view a window procedure serves: it travels in the creation parameters
+// of WM_NCCREATE and stays in the window's user data.
+template <typename View>
+View* ViewOf(HWND window, UINT message, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* view = static_cast<View*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        return view;
+    }
+    return reinterpret_cast<View*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+}
+
 // A mouse message's point, in the receiving window's client coordinates.
 inline POINT PointOf(LPARAM lParam) {
     return {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};

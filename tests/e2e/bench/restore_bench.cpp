@@ -44,14 +44,6 @@ struct NoProcess : Process {
 struct NoWait : Waiter {
     bool WaitOneSecond() override { return true; }
 };
-struct NoWindow : MainWindowPort {
-    void ShowBusy() override {}
-    void HideBusy() override {}
-    bool MessageVisible() const override { return false; }
-    void ShowMessageText(const std::string&, double) override {}
-    void HideForRestore() override {}
-    void ShowAfterRestore() override {}
-};
 // Counts what a screen would be asked to draw.
 struct CountingProgress : ProgressPort {
     void SetStatus(const std::string&) override { ++statuses; }
@@ -112,7 +104,7 @@ int wmain(int argc, wchar_t** argv) {
     state.computerName = system.ComputerName();
     AppContext context{state, files, dialogs, system, clock, instance, process, "C:\\", "corvane_restore_bench"};
     NoWait waiter;
-    NoWindow window;
+    NoMainWindow window;
     CountingProgress progress;
 
     QueryPerformanceCounter(&started);
