@@ -51,10 +51,7 @@ int Usage(AppContext& context, Invocation invocation) {
     const bool error = invocation == Invocation::UsageError;
     if (win32::WriteToStarter(lines)) return error ? kExitUsage : kExitDone;
     if (!error) {
-        MessageBoxRequest request;
-        request.title = kAppTitle;
-        request.text = boxText;
-        context.dialogs.Show(request);
+        Tell(context.dialogs, kAppTitle, boxText);
         return kExitDone;
     }
     RunLog log(context);
@@ -133,11 +130,8 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     RestoreView restoreView(restoreModel, pump, module, instance.AppWindow());
     if (!view.Load() || !restoreView.Load()) {
         const DWORD error = ::GetLastError();
-        MessageBoxRequest request;
-        request.text = "No se pudo abrir la ventana principal (error " + std::to_string(error) + ")";
-        request.title = kAppTitle;
-        request.icon = Icon::Stop;
-        dialogs.Show(request);
+        Tell(dialogs, kAppTitle, "No se pudo abrir la ventana principal (error " + std::to_string(error) + ")",
+             Icon::Stop);
         return 1;
     }
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));

@@ -25,15 +25,6 @@ Answer AskDeveloper(AppContext& context, const std::string& text) {
     return context.dialogs.Show(request);
 }
 
-void Refuse(AppContext& context, const std::string& text, const std::string& title, Icon icon) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.title = title;
-    request.buttons = Buttons::Ok;
-    request.icon = icon;
-    context.dialogs.Show(request);
-}
-
 }  // namespace
 
 void SetVersionTexts(ProgramState& state, int major, int minor, int revision) {
@@ -90,11 +81,11 @@ std::string ChooseSharedDataFolder(const ProgramState& state) {
 bool CheckRunLocation(AppContext& context) {
     const std::string& folder = context.programFolder;
     if (Contains(folder, "\\\\")) {
-        Refuse(context, ":(\r\rEsta Aplicacion NO se Debe Rodar desde la Red!!!", "ATENCION!", Icon::Stop);
+        Tell(context.dialogs, "ATENCION!", ":(\r\rEsta Aplicacion NO se Debe Rodar desde la Red!!!", Icon::Stop);
         return false;
     }
     if (UpperCase(folder.substr(0, 2)) == "C:" && context.state.platformCode == "6") {
-        Refuse(context, "En Win1X Hay que rodar desde otro lugar que no sea el 'C:\\'", ":)", Icon::Question);
+        Tell(context.dialogs, ":)", "En Win1X Hay que rodar desde otro lugar que no sea el 'C:\\'", Icon::Question);
         return false;
     }
     return true;

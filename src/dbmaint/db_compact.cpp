@@ -25,15 +25,6 @@ constexpr std::array<DbKind, 9> kRepairOrder{
     DbKind::Tollgate, DbKind::Cuebay,    DbKind::Festive, DbKind::Patrons,
 };
 
-void ShowResult(AppContext& context, const std::string& text) {
-    MessageBoxRequest request;
-    request.title = kAppTitle;
-    request.text = text;
-    request.buttons = Buttons::Ok;
-    request.icon = Icon::None;
-    context.dialogs.Show(request);
-}
-
 template <std::size_t N>
 int FoundIn(const std::array<DbKind, N>& order, const FolderScan& scan) {
     int found = 0;
@@ -168,8 +159,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
     }
 
     run.progress.SetStatus("");
-    if (!summaries.ok.empty()) ShowResult(context, summaries.ok);
-    if (!summaries.errors.empty()) ShowResult(context, summaries.errors);
+    if (!summaries.ok.empty()) Tell(context.dialogs, kAppTitle, summaries.ok);
+    if (!summaries.errors.empty()) Tell(context.dialogs, kAppTitle, summaries.errors);
     return result;
 }
 
@@ -192,7 +183,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const EngineStatus repaired = run.engine.RepairDatabase(path);
         if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
         ++(repaired ? result.done : result.failed);
-        ShowResult(context, repaired ? row.okText : row.errorText);
+        Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
     }
     run.progress.SetStatus("");
     return result;

@@ -81,12 +81,7 @@ std::string PasswordFromNumberField(std::string_view field, std::string_view key
 bool DBPassword(AppContext& context, const std::string& name) {
     const std::optional<std::string> field = PasswordNumberField(name);
     if (!field) {
-        MessageBoxRequest request;
-        request.title = "ATENCION!!!";
-        request.text = "Bases de Datos NO Compatible!!!\r:(";
-        request.buttons = Buttons::Ok;
-        request.icon = Icon::Stop;
-        context.dialogs.Show(request);
+        Tell(context.dialogs, "ATENCION!!!", "Bases de Datos NO Compatible!!!\r:(", Icon::Stop);
         context.process.End(0);
         return false;
     }

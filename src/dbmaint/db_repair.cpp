@@ -35,21 +35,13 @@ std::string Head(const DuplicateTexts& texts, int total, const std::string& fold
     return Heading(texts, total) + "\r" + folder + "\\\r\r" + texts.rule + "\r\r\r" + texts.repeated;
 }
 
-void ShowStop(AppContext& context, const std::string& title, const std::string& text) {
-    MessageBoxRequest request;
-    request.title = title;
-    request.text = text;
-    request.buttons = Buttons::Ok;
-    request.icon = Icon::Stop;
-    context.dialogs.Show(request);
-}
-
 void ShowEngineMissing(AppContext& context, const Status& failure) {
-    ShowStop(context, "ATENCION!!!",
-             "No se Puede Usar el Motor de Bases de Datos!!!\r\r"
-             "Microsoft Access (con su motor DAO 3.6) no esta instalado en este equipo, o no arranca.\r"
-             "Hay Que Instalarlo, o Rodar el Programa en la Maquina que lo Tiene.\r\r" +
-                 EngineErrorText(failure) + "\r\rNo se ha tocado ninguna base de datos.");
+    Tell(context.dialogs, "ATENCION!!!",
+         "No se Puede Usar el Motor de Bases de Datos!!!\r\r"
+         "Microsoft Access (con su motor DAO 3.6) no esta instalado en este equipo, o no arranca.\r"
+         "Hay Que Instalarlo, o Rodar el Programa en la Maquina que lo Tiene.\r\r" +
+             EngineErrorText(failure) + "\r\rNo se ha tocado ninguna base de datos.",
+         Icon::Stop);
     AppendDebugLine(context, "DBRepair: motor " + failure.where + " " + failure.Describe());
 }
 
@@ -115,9 +107,10 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     if (const Status listed = context.files.ListFiles(folder, files); !listed) {
         // The root found earlier may have gone away since (the main machine
         // switched off, the share removed): say so and let the user try again.
-        ShowStop(context, "ATENCION!!!",
-                 "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + listed.text +
-                     " (Error " + std::to_string(listed.code) + ")");
+        Tell(context.dialogs, "ATENCION!!!",
+             "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + listed.text + " (Error " +
+                 std::to_string(listed.code) + ")",
+             Icon::Stop);
         AppendDebugLine(context, "DBRepair: " + folder + " " + listed.Describe());
         return RepairOutcome::FolderUnreadable;
     }
@@ -125,7 +118,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     const FolderScan scan = ScanFiles(files);
     if (const Duplicates duplicates = FindDuplicates(scan); duplicates.total > 0) {
         const DuplicateMessage message = DuplicateMessageFor(context.state.uiLanguageCode, folder, duplicates);
-        ShowStop(context, message.title, message.text);
+        Tell(context.dialogs, message.title, message.text, Icon::Stop);
         context.process.End(0);
         return RepairOutcome::Duplicates;
     }

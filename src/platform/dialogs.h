@@ -22,4 +22,15 @@ public:
     virtual Answer Show(const MessageBoxRequest& request) = 0;
 };
 
+// A box with the OK button alone: a message, not a question.
+inline void Tell(Dialogs& dialogs, const std::string& title, const std::string& text, Icon icon = Icon::None,
+                 bool foreground = false) {
+    MessageBoxRequest request;
+    request.title = title;
+    request.text = text;
+    request.icon = icon;
+    request.foreground = foreground;
+    dialogs.Show(request);
+}
+
 }  // namespace corvane

@@ -117,10 +117,8 @@ void MainModel::ConfirmLanguage() {
     if (!screen_.languagesShown || screen_.language == LanguageOption::None) return;
     const std::string code = CodeOf(screen_.language);
     if (!SaveUiLanguageCode(context_, code)) {
-        MessageBoxRequest request;
-        request.text = "No se pudo guardar el idioma en" "\r\r" + JoinPath(context_.programFolder, kLanguageFile);
-        request.title = context_.programName;
-        context_.dialogs.Show(request);
+        Tell(context_.dialogs, context_.programName,
+             "No se pudo guardar el idioma en" "\r\r" + JoinPath(context_.programFolder, kLanguageFile));
         return;
     }
     context_.state.uiLanguageCode = code;

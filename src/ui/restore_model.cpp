@@ -12,14 +12,9 @@
 namespace corvane {
 namespace {
 
-void Tell(AppContext& context, const std::string& text, Icon icon) {
-    MessageBoxRequest request;
-    request.title = "ATENCION!!!";
-    request.text = text;
-    request.buttons = Buttons::Ok;
-    request.icon = icon;
-    request.foreground = true;
-    context.dialogs.Show(request);
+// Every message of the restore screen is titled so and brought forward.
+void Say(AppContext& context, const std::string& text, Icon icon) {
+    Tell(context.dialogs, "ATENCION!!!", text, icon, true);
 }
 
 }  // namespace
@@ -41,7 +36,7 @@ void RestoreModel::Open(MainWindowPort& mainWindow) {
         // The root found earlier may have gone away since: say why and give
         // the main window back.
         const std::string folder = context_.state.sharedDataFolderPath;
-        Tell(context_,
+        Say(context_,
              "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + scanned.text + " (Error " +
                  std::to_string(scanned.code) + ")",
              Icon::Stop);
@@ -98,13 +93,13 @@ void RestoreModel::ClickRow(int row) {
 void RestoreModel::ClickRestore() {
     if (screen_.clockShown || !screen_.restoreButtonShown) return;
     if (screen_.selectedRow < 0) {
-        Tell(context_, "Hay Que Elegir una Fecha!!!", Icon::Stop);
+        Say(context_, "Hay Que Elegir una Fecha!!!", Icon::Stop);
         return;
     }
     const BackupListRow row = screen_.rows[screen_.selectedRow];
     if (row.livePath.empty()) {
         // Copying a backup to no particular place would restore nothing.
-        Tell(context_,
+        Say(context_,
              "No Hay una Base '" + searchName_ + "' en\r" + context_.state.sharedDataFolderPath +
                  "\r\rSolo se Puede Restaurar una Base que Existe.",
              Icon::Stop);
@@ -129,9 +124,9 @@ void RestoreModel::ClickRestore() {
     Busy(false);
     ClearSelection();
     if (result.end == RestoreEnd::Restored) {
-        Tell(context_, "La Base fue Actualizada Exitosamente!", Icon::None);
+        Say(context_, "La Base fue Actualizada Exitosamente!", Icon::None);
     } else {
-        Tell(context_, result.message, Icon::Stop);
+        Say(context_, result.message, Icon::Stop);
     }
 }
 
