@@ -10,6 +10,8 @@
 #   E2E_HOLDER  the helper that holds a file open (corvane_holder.exe)
 #   E2E_TEST_ENGINE the test database engine (corvane_test_engine.dll), for
 #               install_test_engine
+#   E2E_BITS    32 or 64: the bitness of the programs under test; read from
+#               CORVANE_EXE (or E2E_DRIVER) when not given
 #   E2E_KEEP_TEMPLATE=1 reuses an existing template instead of making it anew
 #   E2E_KEEP=1  keeps a scenario's folder even when it passes
 #   E2E_TRACE=1 logs every driver command with its duration
@@ -24,6 +26,27 @@ readonly REGISTER_TEST_ENGINE=$E2E_LIB_DIR/test_engine/register.sh
 # Where every prefix of the run finds the test engine: registered in the
 # template, the DLL itself copied by the scenarios that use it.
 readonly TEST_ENGINE_WINDOWS_PATH='C:\TestEngine\corvane_test_engine.dll'
+# host_runs_32bit, the one test of whether this host starts 32-bit programs.
+source "$E2E_LIB_DIR/../../scripts/windows-build.sh"
+
+# pe_bits FILE: 32 or 64, the bitness a Windows program was built for (the
+# machine field of its PE header).
+pe_bits() {
+  case $(pe_machine "$1") in
+    014c) echo 32 ;;
+    8664) echo 64 ;;
+    *) return 1 ;;
+  esac
+}
+
+if [ -z "${E2E_BITS:-}" ]; then
+  for program in "${CORVANE_EXE:-}" "${E2E_DRIVER:-}"; do
+    [ -f "$program" ] && E2E_BITS=$(pe_bits "$program") && break
+  done
+  unset program
+fi
+# Nothing built to read: the released bitness.
+E2E_BITS=${E2E_BITS:-32}
 
 # Wine must never ask for Mono or Gecko, never write menu entries into the
 # home folder, and never stop on a crash dialog.
@@ -38,6 +61,14 @@ e2e_log() { printf '[%s] %s\n' "$(date +%H:%M:%S.%3N)" "$*" >&2; }
 fail() {
   printf 'FAIL: %s\n' "$*" >&2
   exit 1
+}
+
+# require_runnable: 32-bit programs under test on a host that cannot start
+# them fail every later step with a misleading message; say the real cause.
+require_runnable() {
+  [ "$E2E_BITS" = 32 ] || return 0
+  host_runs_32bit && return 0
+  fail "this host cannot run 32-bit programs ($CORVANE_WINE32_PROBLEM), and the programs under test are 32-bit: test the 64-bit build instead (preset windows-x64; scripts/test and scripts/demo choose it by themselves on such a host)"
 }
 
 # An orphan that has ended may linger as a zombie when nothing reaps it
@@ -72,6 +103,7 @@ template_create() {
     return 0
   fi
   mkdir -p "$E2E_STATE" "$HOME"
+  require_runnable
   local fresh="$E2E_STATE/template.new"
   template_stop_server "$fresh"
   rm -rf "$fresh"
@@ -93,18 +125,23 @@ template_create() {
     # Both engine classes point at C:\TestEngine in every scenario; a scenario
     # without the DLL there sees an engine that is not installed (Wine answers
     # 0x80040154 as for a class never registered).
-    "$REGISTER_TEST_ENGINE" "$fresh" "$TEST_ENGINE_WINDOWS_PATH" || exit 1
+    "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$fresh" "$TEST_ENGINE_WINDOWS_PATH" || exit 1
     # The registry reaches the disk when the server ends; end it now
     # rather than 3 s after its last client.
     "$WINESERVER" -k >/dev/null 2>&1 || true
     "$WINESERVER" -w
   ) || fail "could not create the template prefix"
-  [ -d "$fresh/drive_c/windows/syswow64" ] || fail "the template prefix is not a WoW64 prefix (no syswow64)"
+  # A 32-bit program runs only in a WoW64 prefix, and sees SysWOW64 there as
+  # on a 64-bit Windows.
+  [ "$E2E_BITS" = 64 ] || [ -d "$fresh/drive_c/windows/syswow64" ] ||
+    fail "the template prefix is not a WoW64 prefix (no syswow64)"
   grep -q '"ShowCrashDialog"=dword:00000000' "$fresh/user.reg" || fail "the template prefix lacks ShowCrashDialog=0"
   grep -q '"Managed"="N"' "$fresh/user.reg" || fail "the template prefix lacks Managed=N"
-  # The 32-bit view, where a 32-bit program looks for its COM classes.
-  grep -qF '[Software\\Classes\\Wow6432Node\\CLSID\\{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}\\InprocServer32]' \
-    "$fresh/system.reg" || fail "the template prefix lacks the test engine's registration in the 32-bit view"
+  # The view the program under test reads its COM classes from.
+  local classes='Software\\Classes\\Wow6432Node'
+  [ "$E2E_BITS" = 32 ] || classes='Software\\Classes'
+  grep -qF "[$classes\\\\CLSID\\\\{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}\\\\InprocServer32]" \
+    "$fresh/system.reg" || fail "the template prefix lacks the test engine's registration in the $E2E_BITS-bit view"
   template_stop_server "$template"
   rm -rf "$template"
   mv "$fresh" "$template"
@@ -199,10 +236,14 @@ scenario_begin() {
   use_display
   # The server stays 30 s after its last client, so it survives the gaps
   # between the steps of a scenario yet never outlives an aborted one for long.
-  local answer
+  require_runnable
+  unshare --uts hostname "$hostName" 2>/dev/null ||
+    fail "cannot give the scenario its own computer name $hostName: unshare --uts and hostname need root"
+  local answer status=0
   answer=$(unshare --uts sh -c 'hostname "$1" && "$2" -p30 && exec "$3" "$4" computer-name' \
-    sh "$hostName" "$WINESERVER" "$WINE64" "$E2E_DRIVER") ||
-    fail "could not start the scenario's wineserver as $hostName (unshare --uts and hostname need root)"
+    sh "$hostName" "$WINESERVER" "$WINE64" "$E2E_DRIVER" 2>&1) || status=$?
+  [ "$status" = 0 ] ||
+    fail "the automation driver did not start under Wine as $hostName (exit $status): $(tail -n 3 <<<"$answer")"
   local expected
   expected=$(printf '%s' "$hostName" | tr '[:lower:]' '[:upper:]')
   [ "$(field computer_name <<<"$answer")" = "$expected" ] ||
@@ -327,7 +368,14 @@ journal_has() { grep -qE -- "$1" < <(engine_journal); }
 # remove_test_engine_registration: a machine without the database software,
 # where creating either class answers 0x80040154, as on a real one.
 remove_test_engine_registration() {
-  "$REGISTER_TEST_ENGINE" --remove "$WINEPREFIX" || fail "could not remove the test engine's registration"
+  "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" --remove "$WINEPREFIX" || fail "could not remove the test engine's registration"
+}
+
+# register_test_engine: the test engine's classes in the scenario's prefix,
+# in the view the program under test reads.
+register_test_engine() {
+  "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$WINEPREFIX" "$TEST_ENGINE_WINDOWS_PATH" ||
+    fail "could not register the test engine"
 }
 
 # ------------------------------------------------------------------ driver

@@ -2,16 +2,17 @@
 # Registers the test database engine in a Wine prefix under the two class ids
 # the program creates, or removes it again.
 #
-#   register.sh PREFIX WINDOWS_DLL_PATH   e.g. register.sh ~/p 'C:\TestEngine\corvane_test_engine.dll'
-#   register.sh --remove PREFIX
+#   register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH   e.g. register.sh ~/p 'C:\TestEngine\corvane_test_engine.dll'
+#   register.sh [--view 32|64] --remove PREFIX
 #
-# The prefix must be a WoW64 prefix made by the 64-bit loader. The classes go
-# into the 32-bit registry view (/reg:32, HKLM\Software\Classes\Wow6432Node
-# in system.reg): the program and the engine are 32-bit, and a 32-bit process
-# of a WoW64 prefix reads its COM registrations from there only; registered
-# in the 64-bit view, CoCreateInstance answers 0x80040154. The registry
-# reaches system.reg when the prefix's wineserver ends; this script leaves
-# the server to the caller.
+# The classes go into the registry view that the program under test reads,
+# which is the view of its bitness (and the engine's, which it loads in
+# process). The 32-bit view (the default: the released program is 32-bit) is
+# HKLM\Software\Classes\Wow6432Node in system.reg, and a 32-bit process of a
+# WoW64 prefix reads its COM registrations from there only: registered in the
+# other view, CoCreateInstance answers 0x80040154. The 64-bit view serves the
+# x86_64 test build. The registry reaches system.reg when the prefix's
+# wineserver ends; this script leaves the server to the caller.
 set -euo pipefail
 
 readonly WINE64=/usr/lib/wine/wine64
@@ -26,9 +27,15 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 usage() {
-  echo "usage: register.sh PREFIX WINDOWS_DLL_PATH | register.sh --remove PREFIX" >&2
+  echo "usage: register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH | register.sh [--view 32|64] --remove PREFIX" >&2
   exit 2
 }
+
+view=32
+if [ "${1:-}" = --view ]; then
+  case ${2:-} in 32 | 64) view=$2 ;; *) usage ;; esac
+  shift 2
+fi
 
 # reg ARGS...: Wine's reg.exe in the prefix, quiet unless it fails.
 reg() {
@@ -43,24 +50,28 @@ check_prefix() {
   # reg would make a new prefix where there is none, and a 32-bit one has no
   # 32-bit view to register in: refuse both. (system.reg is no test: a prefix
   # whose first server still runs has none yet.)
-  [ -d "$1/drive_c/windows/syswow64" ] || {
-    echo "register.sh: $1 is not a WoW64 Wine prefix (no syswow64)" >&2
+  [ -d "$1/drive_c/windows/system32" ] || {
+    echo "register.sh: $1 is not a Wine prefix (no system32)" >&2
+    exit 1
+  }
+  [ "$view" = 64 ] || [ -d "$1/drive_c/windows/syswow64" ] || {
+    echo "register.sh: $1 is not a WoW64 Wine prefix (no syswow64), so it has no 32-bit view" >&2
     exit 1
   }
 }
 
 register_class() {
   local name=$2 dll=$3 key="HKCR\\CLSID\\$1"
-  reg add "$key" /ve /d "$name" /f /reg:32
-  reg add "$key\\InprocServer32" /ve /d "$dll" /f /reg:32
-  reg add "$key\\InprocServer32" /v ThreadingModel /d Apartment /f /reg:32
+  reg add "$key" /ve /d "$name" /f /reg:$view
+  reg add "$key\\InprocServer32" /ve /d "$dll" /f /reg:$view
+  reg add "$key\\InprocServer32" /v ThreadingModel /d Apartment /f /reg:$view
 }
 
 remove_class() {
   local key="HKCR\\CLSID\\$1"
   # Removing what is not there is no failure: the caller wants it gone.
-  "$WINE64" reg query "$key" /reg:32 >/dev/null 2>&1 || return 0
-  reg delete "$key" /f /reg:32
+  "$WINE64" reg query "$key" /reg:$view >/dev/null 2>&1 || return 0
+  reg delete "$key" /f /reg:$view
 }
 
 case ${1:-} in
