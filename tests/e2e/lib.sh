@@ -239,11 +239,13 @@ scenario_begin() {
   require_runnable
   unshare --uts hostname "$hostName" 2>/dev/null ||
     fail "cannot give the scenario its own computer name $hostName: unshare --uts and hostname need root"
+  # The driver's complaints go to a file: the wineserver it starts inherits
+  # the streams, and a captured one would hold this step until it ends.
   local answer status=0
   answer=$(unshare --uts sh -c 'hostname "$1" && "$2" -p30 && exec "$3" "$4" computer-name' \
-    sh "$hostName" "$WINESERVER" "$WINE64" "$E2E_DRIVER" 2>&1) || status=$?
+    sh "$hostName" "$WINESERVER" "$WINE64" "$E2E_DRIVER" 2>"$SCENARIO_DIR/begin.err") || status=$?
   [ "$status" = 0 ] ||
-    fail "the automation driver did not start under Wine as $hostName (exit $status): $(tail -n 3 <<<"$answer")"
+    fail "the automation driver did not start under Wine as $hostName (exit $status): $(tail -n 3 "$SCENARIO_DIR/begin.err")"
   local expected
   expected=$(printf '%s' "$hostName" | tr '[:lower:]' '[:upper:]')
   [ "$(field computer_name <<<"$answer")" = "$expected" ] ||
