@@ -82,6 +82,22 @@ private:
     HGDIOBJ old_;
 };
 
+// The console of the program that started this one, attached for one scope:
+// a program built for windows has none of its own.
+class AttachedConsole {
+public:
+    AttachedConsole() : attached_(::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE) {}
+    AttachedConsole(const AttachedConsole&) = delete;
+    AttachedConsole& operator=(const AttachedConsole&) = delete;
+    ~AttachedConsole() {
+        if (attached_) ::FreeConsole();
+    }
+    explicit operator bool() const { return attached_; }
+
+private:
+    bool attached_;
+};
+
 // BeginPaint/EndPaint as one object.
 class PaintDc {
 public:
