@@ -15,14 +15,7 @@ namespace corvane {
 namespace {
 
 Answer AskDeveloper(AppContext& context, const std::string& text) {
-    MessageBoxRequest request;
-    request.text = text;
-    request.title = "Pregunta";
-    request.buttons = Buttons::YesNoCancel;
-    request.icon = Icon::Question;
-    request.defaultButton = 1;
-    request.foreground = true;
-    return context.dialogs.Show(request);
+    return Ask(context.dialogs, "Pregunta", text, 1, Buttons::YesNoCancel);
 }
 
 }  // namespace

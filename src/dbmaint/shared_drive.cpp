@@ -13,17 +13,6 @@ bool IsFolder(AppContext& context, const std::string& path) {
     return context.files.Lookup(path) == EntryKind::Folder;
 }
 
-Answer Ask(AppContext& context, const std::string& title, const std::string& text, int defaultButton) {
-    MessageBoxRequest request;
-    request.title = title;
-    request.text = text;
-    request.buttons = Buttons::YesNo;
-    request.icon = Icon::Question;
-    request.defaultButton = defaultButton;
-    request.foreground = true;
-    return context.dialogs.Show(request);
-}
-
 }  // namespace
 
 void FindSharedDrive(AppContext& context) {
@@ -50,7 +39,7 @@ bool ReachSharedDrive(AppContext& context, WhenDeclined declined) {
     for (;;) {
         FindSharedDrive(context);
         if (!state.sharedDriveRoot.empty()) return true;
-        const Answer retry = Ask(context, "ATENCION!!!",
+        const Answer retry = Ask(context.dialogs, "ATENCION!!!",
                                  "NO Hay Conexion con la Maquina '" + state.mainMachineName + "'!!!\r" +
                                      "Intentamos de Nuevo?",
                                  2);
@@ -59,7 +48,7 @@ bool ReachSharedDrive(AppContext& context, WhenDeclined declined) {
     // The name, not the developer flag: a developer who chose to act as
     // "Monitor" at start-up is no longer offered a local run.
     if (NameHasDevMarker(state)) {
-        if (Ask(context, ":)", "Rodamos en Modo 'LOCAL'?", 1) != Answer::Yes) {
+        if (Ask(context.dialogs, ":)", "Rodamos en Modo 'LOCAL'?", 1) != Answer::Yes) {
             context.process.End(0);
             return false;
         }

@@ -33,4 +33,18 @@ inline void Tell(Dialogs& dialogs, const std::string& title, const std::string& 
     dialogs.Show(request);
 }
 
+// A question, in front of every window: Yes and No (with Cancel when asked
+// for), the question icon, and the 1-based default button.
+inline Answer Ask(Dialogs& dialogs, const std::string& title, const std::string& text, int defaultButton,
+                  Buttons buttons = Buttons::YesNo) {
+    MessageBoxRequest request;
+    request.title = title;
+    request.text = text;
+    request.buttons = buttons;
+    request.icon = Icon::Question;
+    request.defaultButton = defaultButton;
+    request.foreground = true;
+    return dialogs.Show(request);
+}
+
 }  // namespace corvane

@@ -23,6 +23,18 @@ constexpr int ToPixels(int twips, int dpi) {
                                         : -((-scaled + kTwipsPerInch / 2) / kTwipsPerInch));
 }
 
+// A rectangle in device pixels; right and bottom lie just outside it.
+struct PixelEdges {
+    int left, top, right, bottom;
+};
+
+// Each edge rounded on its own, not the size: rectangles that touch in twips
+// then touch in pixels, with neither a gap nor an overlap between them.
+constexpr PixelEdges ToPixels(const TwipsRect& place, int dpi) {
+    return {ToPixels(place.left, dpi), ToPixels(place.top, dpi), ToPixels(place.left + place.width, dpi),
+            ToPixels(place.top + place.height, dpi)};
+}
+
 // A point size to a font height in pixels (negative: the character height).
 constexpr int FontHeight(double points, int dpi) {
     const double pixels = points * dpi / 72.0;
@@ -47,14 +59,6 @@ constexpr TwipsRect SandClockIn(const TwipsRect& overlay) {
 constexpr TwipsRect StatusLineIn(const TwipsRect& overlay) {
     const TwipsRect clock = SandClockIn(overlay);
     return {overlay.left + 240, clock.top + clock.height + 120, overlay.width - 480, 900};
-}
-
-// An overlay that starts at the origin of what it covers.
-constexpr TwipsRect SandClockIn(int overlayWidth, int overlayHeight) {
-    return SandClockIn(TwipsRect{0, 0, overlayWidth, overlayHeight});
-}
-constexpr TwipsRect StatusLineIn(int overlayWidth, int overlayHeight) {
-    return StatusLineIn(TwipsRect{0, 0, overlayWidth, overlayHeight});
 }
 
 }  // namespace corvane::layout

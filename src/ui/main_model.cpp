@@ -93,15 +93,9 @@ void MainModel::KeyDown(int keyCode, bool shift, bool ctrl, bool alt) {
 
     if (screen_.languagesShown) {
         const Confirmation& texts = ConfirmationFor(screen_.language);
-        MessageBoxRequest request;
-        request.title = texts.title;
-        request.text = keyCode == kKeyD ? texts.repair : texts.restore;
-        request.buttons = Buttons::YesNo;
-        request.icon = Icon::Question;
-        request.defaultButton = 2;
-        request.foreground = true;
         inAction_ = true;  // the question's own message loop must not start another
-        const Answer answer = context_.dialogs.Show(request);
+        const Answer answer =
+            Ask(context_.dialogs, texts.title, keyCode == kKeyD ? texts.repair : texts.restore, 2);
         inAction_ = false;
         if (answer != Answer::Yes) return;
     }

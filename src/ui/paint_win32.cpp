@@ -13,9 +13,8 @@ int ScreenDpi() {
 COLORREF ToColorRef(layout::Rgb colour) { return RGB(colour.r, colour.g, colour.b); }
 
 RECT PixelRect(const layout::TwipsRect& place, int dpi) {
-    // Each edge rounded on its own, so rectangles that touch in twips touch in pixels.
-    return {layout::ToPixels(place.left, dpi), layout::ToPixels(place.top, dpi),
-            layout::ToPixels(place.left + place.width, dpi), layout::ToPixels(place.top + place.height, dpi)};
+    const layout::PixelEdges edges = layout::ToPixels(place, dpi);
+    return {edges.left, edges.top, edges.right, edges.bottom};
 }
 
 HFONT CreatePointFont(double points, bool bold, int dpi, const wchar_t* face) {

@@ -105,14 +105,7 @@ void RestoreModel::ClickRestore() {
              Icon::Stop);
         return;
     }
-    MessageBoxRequest question;
-    question.title = "ATENCION!!!";
-    question.text = "Restauramos la Base '" + searchName_ + "'?";
-    question.buttons = Buttons::YesNo;
-    question.icon = Icon::Question;
-    question.defaultButton = 2;
-    question.foreground = true;
-    if (context_.dialogs.Show(question) != Answer::Yes) {
+    if (Ask(context_.dialogs, "ATENCION!!!", "Restauramos la Base '" + searchName_ + "'?", 2) != Answer::Yes) {
         ClearSelection();
         return;
     }

@@ -16,16 +16,11 @@ using win32::ToColorRef;
 
 constexpr wchar_t kWindowClass[] = L"CorvaneFrmNetwork";
 constexpr wchar_t kPanelClass[] = L"CorvaneNetworkPanel";
-constexpr int kIconResource = 1;
-constexpr int kSandClockResource = 101;
 constexpr int kTitleId = 10;
 constexpr int kListId = 11;
 constexpr int kFirstChoiceId = 100;  // OBDB(0) to OBDB(11)
 
 static_assert(look::kChoiceCount == kKindChoices);
-
-// The overlay's content in its own coordinates: it covers the restore panel.
-constexpr layout::TwipsRect kOverlay{0, 0, look::kFrameClock.width, look::kFrameClock.height};
 
 // The same line the main window's overlay shows for the same status.
 std::string StatusLine(const RestoreScreen& screen) {
@@ -54,38 +49,29 @@ bool ArrowKeyDown() {
 }  // namespace
 
 RestoreView::RestoreView(RestoreModel& model, win32::MessagePump& pump, HINSTANCE module, HWND owner)
-    : model_(model), pump_(pump), module_(module), owner_(owner), dpi_(win32::ScreenDpi()) {}
+    : ScreenView(pump, module, owner), model_(model) {}
 
 RestoreView::~RestoreView() {
     model_.SetObserver(nullptr);
-    pump_.RemoveDialogWindow(window_);
-    if (window_ != nullptr) ::DestroyWindow(window_);
+    DestroyScreen();
 }
 
-RECT RestoreView::PxRect(const layout::TwipsRect& place) const { return win32::PixelRect(place, dpi_); }
-
 bool RestoreView::Load() {
-    // Classes of its own: the main window's panels route to the main view.
-    win32::RegisterViewClasses(module_, kWindowClass, WindowProc, kPanelClass, PanelProc, kIconResource);
-
-    white_.Reset(::CreateSolidBrush(ToColorRef(look::kWhite)));
+    const int dpi = Dpi();
     titleBack_.Reset(::CreateSolidBrush(ToColorRef(look::kTitleBack)));
-    titleFont_.Reset(win32::CreatePointFont(look::kTitlePoints, true, dpi_, win32::Widen(look::kTitleFace).c_str()));
-    choiceFont_.Reset(win32::CreatePointFont(look::kChoicePoints, true, dpi_));
-    listFont_.Reset(win32::CreatePointFont(look::kListPoints, true, dpi_));
-    restoreFont_.Reset(win32::CreatePointFont(look::kRestorePoints, true, dpi_));
-    backFont_.Reset(win32::CreatePointFont(look::kBackPoints, true, dpi_));
-    statusFont_.Reset(win32::CreatePointFont(layout::kStatusPoints, true, dpi_));
-    sandClock_.Reset(static_cast<HBITMAP>(
-        ::LoadImageW(module_, MAKEINTRESOURCEW(kSandClockResource), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR)));
+    titleFont_.Reset(win32::CreatePointFont(look::kTitlePoints, true, dpi, win32::Widen(look::kTitleFace).c_str()));
+    choiceFont_.Reset(win32::CreatePointFont(look::kChoicePoints, true, dpi));
+    listFont_.Reset(win32::CreatePointFont(look::kListPoints, true, dpi));
+    restoreFont_.Reset(win32::CreatePointFont(look::kRestorePoints, true, dpi));
+    backFont_.Reset(win32::CreatePointFont(look::kBackPoints, true, dpi));
 
-    // The outer size is the layout's; centred on the work area.
-    window_ = win32::CreateScreenWindow(module_, kWindowClass, layout::ToPixels(look::kWindowWidth, dpi_),
-                                        layout::ToPixels(look::kWindowHeight, dpi_), owner_, this);
-    if (window_ == nullptr) return false;
+    // The outer size is the layout's; centred on the work area. Classes of
+    // its own: the main window's panels route to the main view.
+    if (!CreateScreen(kWindowClass, kPanelClass, look::kWindowWidth, look::kWindowHeight)) return false;
 
     // Creation order is the tab order: the options, then the list.
     frameRestore_ = CreatePanel(kFrameRestore, look::kFrameRestore);
+    SetButtonPanel(frameRestore_);
     ::ShowWindow(frameRestore_, SW_SHOWNA);
     title_ = CreateChild(frameRestore_, L"STATIC", win32::Widen(look::kTitleText).c_str(),
                          SS_CENTER | SS_CENTERIMAGE | SS_NOPREFIX, kTitleId, look::kTitle);
@@ -101,33 +87,12 @@ bool RestoreView::Load() {
     }
     CreateBackupList();
     // Over the restore panel, hidden until the model shows it.
-    frameClock_ = CreatePanel(kFrameClock, look::kFrameClock);
-    // CBCancel stands outside the window: only Esc reaches it.
-    cancel_ = CreateChild(window_, L"BUTTON", L"Cancel", BS_PUSHBUTTON, IDCANCEL, look::kCancelButton);
+    CreateClockPanel(kFrameClock, look::kFrameClock);
+    CreateCancelButton(look::kCancelButton);
 
     model_.SetObserver([this](bool repaintNow) { Sync(repaintNow); });
-    // Tab between the options and the list, arrows among the options, Esc as
-    // a dialog's cancel button.
-    pump_.AddDialogWindow(window_);
     Sync(false);
     return true;
-}
-
-HWND RestoreView::CreatePanel(Panel id, const layout::TwipsRect& place) {
-    const RECT r = PxRect(place);
-    HWND panel = ::CreateWindowExW(WS_EX_CONTROLPARENT, kPanelClass, L"", WS_CHILD | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                                   r.left, r.top, r.right - r.left, r.bottom - r.top, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_, this);
-    ::SetWindowPos(panel, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    return panel;
-}
-
-HWND RestoreView::CreateChild(HWND parent, const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
-                              const layout::TwipsRect& place) {
-    const RECT r = PxRect(place);
-    return ::CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.right - r.left,
-                             r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module_,
-                             nullptr);
 }
 
 void RestoreView::CreateBackupList() {
@@ -137,7 +102,7 @@ void RestoreView::CreateBackupList() {
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | LVS_REPORT | LVS_NOCOLUMNHEADER |
                                   LVS_SINGLESEL,
                               r.left, r.top, r.right - r.left, r.bottom - r.top, frameRestore_,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), module_, nullptr);
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), Module(), nullptr);
     // A whole row answers a click: the text column starts at the left edge
     // (the stamp's column has no width) and goes on past the right one.
     ListView_SetExtendedListViewStyle(list_, LVS_EX_FULLROWSELECT);
@@ -147,7 +112,7 @@ void RestoreView::CreateBackupList() {
         LVCOLUMNW format{};
         format.mask = LVCF_FMT | LVCF_WIDTH | LVCF_SUBITEM;
         format.fmt = LVCFMT_LEFT;
-        format.cx = layout::ToPixels(look::kListColumnWidths[column], dpi_);
+        format.cx = layout::ToPixels(look::kListColumnWidths[column], Dpi());
         format.iSubItem = column;
         ListView_InsertColumn(list_, column, &format);
     }
@@ -164,30 +129,8 @@ void RestoreView::Sync(bool repaintNow) {
         ::InvalidateRect(frameRestore_, &shape, TRUE);
     }
 
-    win32::ShowByFlag(frameClock_, screen.clockShown);
-    const std::string status = StatusLine(screen);
-    if (status != statusShown_) {
-        statusShown_ = status;
-        const RECT line = win32::BusyStatusLine(kOverlay, dpi_);
-        ::InvalidateRect(frameClock_, &line, TRUE);
-    }
-
-    const std::wstring caption = win32::Widen(screen.caption);
-    wchar_t current[256] = {};
-    ::GetWindowTextW(window_, current, 256);
-    if (caption != current) ::SetWindowTextW(window_, caption.c_str());
-
-    POINT cursor{};
-    ::GetCursorPos(&cursor);
-    const HWND under = ::WindowFromPoint(cursor);
-    if (under == window_ || ::IsChild(window_, under)) {
-        ::SetCursor(::LoadCursorW(nullptr, screen.hourglass ? IDC_WAIT : IDC_ARROW));
-    }
-
-    if (screen.windowShown != ((::GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0)) {
-        ::ShowWindow(window_, screen.windowShown ? SW_SHOW : SW_HIDE);
-    }
-    if (repaintNow) ::RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    SyncClock(screen.clockShown, StatusLine(screen));
+    SyncWindow(screen.caption, screen.hourglass, screen.windowShown, repaintNow);
 }
 
 void RestoreView::SyncChoices(const RestoreScreen& screen) {
@@ -241,31 +184,32 @@ void RestoreView::SyncRows(const RestoreScreen& screen) {
 }
 
 void RestoreView::PaintPanel(HWND panel, HDC dc) {
-    RECT client{};
-    ::GetClientRect(panel, &client);
-    ::FillRect(dc, &client, white_.Get());
-
-    if (panel == frameRestore_) {
-        const RECT backShape = PxRect(look::kBackShape);
-        win32::DrawRoundedButton(dc, {backShape, backShape, ToColorRef(look::kBackFill),
-                                      ToColorRef(look::kBackCaptionColour), win32::Widen(look::kBackText).c_str(),
-                                      backFont_.Get(), true});
-        if (restoreButtonShown_) {
-            win32::DrawRoundedButton(dc, {PxRect(look::kRestoreShape), PxRect(look::kRestoreCaption),
-                                          ToColorRef(look::kRestoreFill), ToColorRef(look::kRestoreCaptionColour),
-                                          win32::Widen(look::kRestoreText).c_str(), restoreFont_.Get()});
-        }
-    } else if (panel == frameClock_) {
-        win32::DrawBusyOverlay(dc, {kOverlay, dpi_, sandClock_.Get(), win32::Widen(statusShown_), statusFont_.Get()});
+    if (panel != frameRestore_) return;
+    const RECT backShape = PxRect(look::kBackShape);
+    win32::DrawRoundedButton(dc, {backShape, backShape, ToColorRef(look::kBackFill),
+                                  ToColorRef(look::kBackCaptionColour), win32::Widen(look::kBackText).c_str(),
+                                  backFont_.Get(), true});
+    if (restoreButtonShown_) {
+        win32::DrawRoundedButton(dc, {PxRect(look::kRestoreShape), PxRect(look::kRestoreCaption),
+                                      ToColorRef(look::kRestoreFill), ToColorRef(look::kRestoreCaptionColour),
+                                      win32::Widen(look::kRestoreText).c_str(), restoreFont_.Get()});
     }
 }
 
-RestoreView::Area RestoreView::AreaAt(POINT point) const {
+int RestoreView::AreaAt(POINT point) const {
     const RECT restore = PxRect(look::kRestoreShape);
     const RECT back = PxRect(look::kBackShape);
     if (restoreButtonShown_ && ::PtInRect(&restore, point)) return kRestoreArea;
     if (::PtInRect(&back, point)) return kBackArea;
     return kNoArea;
+}
+
+void RestoreView::Click(int area) {
+    switch (area) {
+        case kRestoreArea: model_.ClickRestore(); break;
+        case kBackArea: model_.Back(); break;
+        default: break;
+    }
 }
 
 LRESULT RestoreView::ControlColour(HDC dc, HWND control) {
@@ -276,7 +220,7 @@ LRESULT RestoreView::ControlColour(HDC dc, HWND control) {
     }
     ::SetTextColor(dc, ToColorRef(look::kChoiceText));
     ::SetBkColor(dc, ToColorRef(look::kWhite));
-    return reinterpret_cast<LRESULT>(white_.Get());
+    return reinterpret_cast<LRESULT>(WhiteBrush());
 }
 
 void RestoreView::OnCommand(int id, int code) {
@@ -294,7 +238,8 @@ void RestoreView::OnCommand(int id, int code) {
     }
 }
 
-LRESULT RestoreView::OnNotify(NMHDR* header) {
+LRESULT RestoreView::OnNotify(HWND, WPARAM, LPARAM lParam) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
     if (header->hwndFrom != list_) return 0;
     switch (header->code) {
         case NM_CUSTOMDRAW:
@@ -335,75 +280,8 @@ LRESULT RestoreView::DrawRow(NMLVCUSTOMDRAW* draw) const {
     }
 }
 
-LRESULT CALLBACK RestoreView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    RestoreView* view = win32::ViewOf<RestoreView>(window, message, lParam);
-    if (view == nullptr) return ::DefWindowProcW(window, message, wParam, lParam);
-    if (message == WM_NCCREATE) view->window_ = window;
-    return view->HandleWindow(message, wParam, lParam);
-}
+bool RestoreView::Hourglass() const { return model_.Screen().hourglass; }
 
-LRESULT CALLBACK RestoreView::PanelProc(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    RestoreView* view = win32::ViewOf<RestoreView>(panel, message, lParam);
-    return view != nullptr ? view->HandlePanel(panel, message, wParam, lParam)
-                           : ::DefWindowProcW(panel, message, wParam, lParam);
-}
-
-LRESULT RestoreView::HandleWindow(UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case WM_SETCURSOR:
-            if (model_.Screen().hourglass) {
-                ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
-                return TRUE;
-            }
-            break;
-        case WM_CLOSE:
-            // The model decides whether and how the screen closes.
-            model_.CloseRequest();
-            return 0;
-        default:
-            break;
-    }
-    return ::DefWindowProcW(window_, message, wParam, lParam);
-}
-
-LRESULT RestoreView::HandlePanel(HWND panel, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT: {
-            win32::PaintDc paint(panel);
-            PaintPanel(panel, paint.Get());
-            return 0;
-        }
-        case WM_PRINTCLIENT:
-            PaintPanel(panel, reinterpret_cast<HDC>(wParam));
-            return 0;
-        case WM_COMMAND:
-            OnCommand(LOWORD(wParam), HIWORD(wParam));
-            return 0;
-        case WM_NOTIFY:
-            return OnNotify(reinterpret_cast<NMHDR*>(lParam));
-        case WM_CTLCOLORSTATIC:
-        case WM_CTLCOLORBTN:
-            return ControlColour(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_LBUTTONDOWN:
-            if (panel == frameRestore_) buttons_.Press(panel, AreaAt(win32::PointOf(lParam)));
-            return 0;
-        case WM_LBUTTONUP:
-            if (panel != frameRestore_) return 0;
-            switch (buttons_.Release(AreaAt(win32::PointOf(lParam)))) {
-                case kRestoreArea: model_.ClickRestore(); break;
-                case kBackArea: model_.Back(); break;
-                default: break;
-            }
-            return 0;
-        default:
-            break;
-    }
-    return ::DefWindowProcW(panel, message, wParam, lParam);
-}
+void RestoreView::CloseRequest() { model_.CloseRequest(); }
 
 }  // namespace corvane

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "platform/win32/handles.h"
 #include "platform/win32/wide.h"
 
@@ -18,6 +20,9 @@ struct TimeOfDayInfo {
 
 using NetRemoteTodFn = DWORD(WINAPI*)(LPCWSTR, LPBYTE*);
 using NetApiBufferFreeFn = DWORD(WINAPI*)(LPVOID);
+// NetRemoteTOD's buffer, freed by the NetApiBufferFree of the same library:
+// known only at run time, so not one of the owners with a fixed close.
+using NetApiBuffer = std::unique_ptr<BYTE, NetApiBufferFreeFn>;
 
 constexpr LONG kTimezoneUndefined = -1;
 constexpr DWORD kNerrSuccess = 0;
@@ -68,13 +73,12 @@ std::optional<TimeOfDayRecord> Win32Clock::RemoteTimeOfDay(const std::string& se
     if (remoteTod == nullptr || bufferFree == nullptr) return std::nullopt;
 
     const std::wstring wideServer = Widen(server);
-    LPBYTE buffer = nullptr;
-    const DWORD status = remoteTod(server.empty() ? nullptr : wideServer.c_str(), &buffer);
-    if (status != kNerrSuccess || buffer == nullptr) {
-        if (buffer != nullptr) bufferFree(buffer);
-        return std::nullopt;
-    }
-    const auto* info = reinterpret_cast<const TimeOfDayInfo*>(buffer);
+    LPBYTE received = nullptr;
+    const DWORD status = remoteTod(server.empty() ? nullptr : wideServer.c_str(), &received);
+    // Declared after the library's owner, so freed while it is still loaded.
+    const NetApiBuffer buffer(received, bufferFree);
+    if (status != kNerrSuccess || !buffer) return std::nullopt;
+    const auto* info = reinterpret_cast<const TimeOfDayInfo*>(buffer.get());
     std::optional<TimeOfDayRecord> record;
     // Without a zone the Greenwich time could not be made local.
     if (info->timezone != kTimezoneUndefined) {
@@ -83,7 +87,6 @@ std::optional<TimeOfDayRecord> Win32Clock::RemoteTimeOfDay(const std::string& se
                                  static_cast<int>(info->mins),  static_cast<int>(info->secs),
                                  static_cast<int>(info->timezone)};
     }
-    bufferFree(buffer);
     return record;
 }
 

@@ -37,17 +37,15 @@ bool WriteToStarter(const std::string& text) {
         }
         return WriteAll(given, WithCrLf(text));
     }
-    if (!::AttachConsole(ATTACH_PARENT_PROCESS)) return false;
+    const AttachedConsole attached;
+    if (!attached) return false;
+    // Closed before the console is let go.
     const UniqueFile console(::CreateFileW(L"CONOUT$", GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                            OPEN_EXISTING, 0, nullptr));
-    bool written = false;
-    if (console) {
-        const std::wstring wide = Widen(WithCrLf("\n" + text));
-        DWORD count = 0;
-        written = ::WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &count, nullptr) != FALSE;
-    }
-    ::FreeConsole();
-    return written;
+    if (!console) return false;
+    const std::wstring wide = Widen(WithCrLf("\n" + text));
+    DWORD count = 0;
+    return ::WriteConsoleW(console.Get(), wide.data(), static_cast<DWORD>(wide.size()), &count, nullptr) != FALSE;
 }
 
 }  // namespace corvane::win32

@@ -50,6 +50,8 @@ inline void Destroy(HWND window) { ::DestroyWindow(window); }
 inline HDC NullDc() { return nullptr; }
 inline void DeleteMemoryDc(HDC dc) { ::DeleteDC(dc); }
 inline void ReleaseScreenDc(HDC dc) { ::ReleaseDC(nullptr, dc); }
+inline HICON NullIcon() { return nullptr; }
+inline void DestroyIconHandle(HICON icon) { ::DestroyIcon(icon); }
 inline HMODULE NullModule() { return nullptr; }
 inline void Free(HMODULE module) { ::FreeLibrary(module); }
 }  // namespace detail
@@ -61,6 +63,7 @@ using UniqueFont = Owned<HFONT, detail::NullGdi<HFONT>, detail::DeleteGdi<HFONT>
 using UniqueBrush = Owned<HBRUSH, detail::NullGdi<HBRUSH>, detail::DeleteGdi<HBRUSH>>;
 using UniquePen = Owned<HPEN, detail::NullGdi<HPEN>, detail::DeleteGdi<HPEN>>;
 using UniqueBitmap = Owned<HBITMAP, detail::NullGdi<HBITMAP>, detail::DeleteGdi<HBITMAP>>;
+using UniqueIcon = Owned<HICON, detail::NullIcon, detail::DestroyIconHandle>;
 using UniqueWindow = Owned<HWND, detail::NullWindow, detail::Destroy>;
 using MemoryDc = Owned<HDC, detail::NullDc, detail::DeleteMemoryDc>;
 using ScreenDc = Owned<HDC, detail::NullDc, detail::ReleaseScreenDc>;
@@ -77,6 +80,22 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// The console of the program that started this one, attached for one scope:
+// a program built for windows has none of its own.
+class AttachedConsole {
+public:
+    AttachedConsole() : attached_(::AttachConsole(ATTACH_PARENT_PROCESS) != FALSE) {}
+    AttachedConsole(const AttachedConsole&) = delete;
+    AttachedConsole& operator=(const AttachedConsole&) = delete;
+    ~AttachedConsole() {
+        if (attached_) ::FreeConsole();
+    }
+    explicit operator bool() const { return attached_; }
+
+private:
+    bool attached_;
 };
 
 // BeginPaint/EndPaint as one object.

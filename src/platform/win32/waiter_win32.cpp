@@ -11,13 +11,9 @@ constexpr ULONGLONG kOneSecondMs = 1000;
 
 bool Win32Waiter::WaitOneSecond() {
     // The tick count, not the time of day: a clock set back mid-wait must not
-    // stretch the second.
-    const ULONGLONG deadline = ::GetTickCount64() + kOneSecondMs;
-    do {
-        // The pump may come back before the deadline when input arrives.
-        if (!pump_.WaitUntil(deadline)) return false;
-    } while (::GetTickCount64() < deadline);
-    return true;
+    // stretch the second. The pump handles input as it comes and returns only
+    // at the deadline, or at once when it takes WM_QUIT.
+    return pump_.WaitUntil(::GetTickCount64() + kOneSecondMs);
 }
 
 }  // namespace corvane::win32
