@@ -270,7 +270,13 @@ killed() {
   wait_engine_journal 20 $'\tCompactDatabase.started\t' || fail "the compaction did not start"
   [ -s "$shared/KeystoneC.mdb" ] || fail "no half-written copy while compacting"
   drv kill --class CorvaneFMain >/dev/null || fail "could not kill the program"
-  expect_eq "$(wait_exit corvane 20)" 9 "exit code of the killed program"
+  local code
+  code=$(wait_exit corvane 20) || fail "the program did not end when killed"
+  # Wine hands the 32-bit program's exit code on; the 64-bit one it kills in
+  # the middle of an in-process call ends 0 (seen every time). Either way the
+  # engine never saw its call end.
+  [ "$E2E_BITS" = 64 ] || expect_eq "$code" 9 "exit code of the killed program"
+  ! journal_has $'\tCompactDatabase\t' || fail "the compaction ended: the program was not killed in the middle of it"
   expect_eq "$(md5sum <"$shared/$(name Keystone)")" "$before" "the database after the program was killed"
 
   rm "$ENGINE_DIR/compact_delay_ms.txt"
