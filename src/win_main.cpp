@@ -64,7 +64,7 @@ int Usage(AppContext& context, Invocation invocation) {
 
 // Corvane.exe /reparar: the start-up and the repair request with nobody
 // there, every box a record of Corvane.log, every question answered No.
-int RunUnattended(AppContext& windowContext, Process& realProcess) {
+int RunUnattended(AppContext& windowContext, win32::Win32Instance& instance, Process& realProcess) {
     RunLog log(windowContext);
     UnattendedDialogs dialogs(log);
     UnattendedProcess process(log, realProcess);
@@ -78,9 +78,10 @@ int RunUnattended(AppContext& windowContext, Process& realProcess) {
         case StartupOutcome::AnotherCopyRunning: exitCode = kExitAnotherRunning; break;
         case StartupOutcome::EndProgram: exitCode = kExitNothingDone; break;
         case StartupOutcome::ShowMainWindow: {
+            instance.MarkUnattended();
             win32::MessagePump pump;
             win32::Win32DbEngine engine;
-            win32::Win32Waiter waiter(pump);
+            win32::Win32Waiter waiter(pump, true);
             exitCode = RunUnattendedRepair(context, engine, waiter, log);
             break;
         }
@@ -114,7 +115,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     if (invocation == Invocation::Usage || invocation == Invocation::UsageError) {
         return Usage(context, invocation);
     }
-    if (invocation == Invocation::Repair) return RunUnattended(context, process);
+    if (invocation == Invocation::Repair) return RunUnattended(context, instance, process);
 
     if (RunStartup(context) != StartupOutcome::ShowMainWindow) return 0;
 

@@ -24,6 +24,7 @@ enum ExitCode : int {
     kExitSomeFailed = 1,      // at least one row failed
     kExitNothingDone = 2,     // no connection, duplicates, no engine, refused location, nothing found
     kExitAnotherRunning = 3,  // another copy is running
+    kExitInterrupted = 4,     // a close request (a task ended, a shutdown) stopped the run
     kExitUsage = 64,          // a usage error
 };
 

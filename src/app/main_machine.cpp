@@ -1,6 +1,9 @@
 #include "app/main_machine.h"
 
+#include <string_view>
+
 #include "base/text.h"
+#include "base/utf.h"
 
 namespace corvane {
 
@@ -47,6 +50,19 @@ std::vector<std::string> ParseOrdItems(const std::string& text) {
         }
     }
     return items;
+}
+
+bool IsComputerName(const std::string& name) {
+    constexpr std::size_t kLongest = 63;
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty() || trimmed.front() == '.' || trimmed.back() == '.') return false;
+    if (Utf8ToUtf16(name).size() > kLongest) return false;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return false;
+        if (std::string_view("\\/:*?\"<>|").find(c) != std::string_view::npos) return false;
+    }
+    return true;
 }
 
 std::string DecipherOrdItem(const std::string& item) { return item; }

@@ -12,6 +12,12 @@ constexpr const char* kDefaultMainMachine = "Monitor";
 // belongs to the item). Blank lines hold no item.
 std::vector<std::string> ParseOrdItems(const std::string& text);
 
+// A name Windows could give a computer, so that "\\" + name + "\G\Shared"
+// can only reach a share of that computer: not empty after trimming, none of
+// \ / : * ? " < > |, no control character, no dot at its start or end, at
+// most 63 characters.
+bool IsComputerName(const std::string& name);
+
 // An item is the machine name as a technician writes it in a text editor.
 std::string DecipherOrdItem(const std::string& item);
 

@@ -62,6 +62,16 @@ std::string ReadMainMachineName(AppContext& context) {
         AppendDebugLine(context, std::string(kMainMachineFile) + ": sin nombre, se usa " + kDefaultMainMachine);
         return kDefaultMainMachine;
     }
+    // The name becomes a path where databases are deleted, renamed and
+    // written: "SRV\C$\Windows" or ".." must never get that far.
+    if (!IsComputerName(name)) {
+        Tell(context.dialogs, "ATENCION!!!",
+             "El Archivo\r" + path + "\rNo Tiene un Nombre de Maquina Valido:\r\r'" + name + "'\r\rSe Usa '" +
+                 kDefaultMainMachine + "'.",
+             Icon::Stop, true);
+        AppendDebugLine(context, std::string(kMainMachineFile) + ": nombre no valido, se usa " + kDefaultMainMachine);
+        return kDefaultMainMachine;
+    }
     return name;
 }
 
@@ -97,6 +107,12 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
 
     if (context.instance.AnotherIsRunning()) {
         if (mode == StartupMode::Unattended) return StartupOutcome::AnotherCopyRunning;
+        // The nightly run has no window to raise: ending without a word
+        // would look like a program that does not start.
+        if (context.instance.UnattendedRunning()) {
+            Tell(context.dialogs, "ATENCION!!!", kUnattendedRunningText, Icon::Stop, true);
+            return StartupOutcome::EndProgram;
+        }
         if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
         AppendDebugLine(context, "ActivatePrevInstance");
     }

@@ -8,6 +8,11 @@ namespace corvane {
 constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
 
+// What a copy started by hand says while the nightly run works on this computer.
+constexpr const char* kUnattendedRunningText =
+    "Corvane Esta Reparando las Bases sin Ventana en esta Maquina\r(la Tarea Programada /reparar).\r\r"
+    "Vuelva a Abrirlo Cuando Termine.";
+
 enum class StartupOutcome { ShowMainWindow, EndProgram, AnotherCopyRunning };
 
 // An unattended run hands nothing over to a copy that is running: it ends,

@@ -24,6 +24,7 @@ std::string EndRecord(int exitCode) {
         case kExitSomeFailed: meaning = "alguna base fallo"; break;
         case kExitNothingDone: meaning = "no se hizo nada"; break;
         case kExitAnotherRunning: meaning = "ya hay otra copia en marcha"; break;
+        case kExitInterrupted: meaning = "interrumpido"; break;
         case kExitUsage: meaning = "uso incorrecto"; break;
         default: break;
     }

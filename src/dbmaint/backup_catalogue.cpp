@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "base/utf.h"
 
 namespace corvane {
 namespace {
@@ -34,12 +35,15 @@ bool IsZBackup(const std::string& path) {
 }  // namespace
 
 std::string BackupStamp(std::string_view fileName) {
-    const std::size_t dash = fileName.find('-');
-    if (dash == std::string_view::npos) return "";
+    // Characters as Windows counts them, not bytes: a name with an accented
+    // letter before its "-" must not be cut inside that letter.
+    const std::u16string name = Utf8ToUtf16(fileName);
+    const std::size_t dash = name.find(u'-');
+    if (dash == std::u16string::npos) return "";
     // A "-" too near the start would put the stamp before the name: it then
     // begins at the name's first character.
     const std::size_t start = dash >= kBeforeDash ? dash - kBeforeDash : 0;
-    return std::string(fileName.substr(start, kStampLength));
+    return Utf16ToUtf8(std::u16string_view(name).substr(start, kStampLength));
 }
 
 std::string BackupDisplayText(const std::string& stamp, bool zBackup) {

@@ -129,8 +129,14 @@ std::optional<DbKind> KindOfFile(std::string_view name) {
 
 std::string NameInRun(const std::string& path) {
     const std::string fileName = path.substr(path.rfind('\\') + 1);
-    const std::optional<DbKind> kind = KindOfFile(fileName);
-    return kind ? InfoOf(*kind).name : fileName;
+    if (const std::optional<DbKind> kind = KindOfFile(fileName)) return InfoOf(*kind).name;
+    // A restore's database, found by the restore scan's rule, is named by
+    // its kind too.
+    const std::u16string wide = Utf8ToUtf16(fileName);
+    for (const KindInfo& info : kKinds) {
+        if (MatchesRule(wide, info, kRestoreFreeCharacters)) return info.name;
+    }
+    return fileName;
 }
 
 }  // namespace corvane

@@ -71,7 +71,8 @@ bool MatchesNameRule(std::u16string_view name, const KindInfo& kind, std::size_t
 std::optional<DbKind> KindOfFile(std::string_view fileName);
 
 // What the run's status line calls the database at path: its kind's name by
-// the repair run's rule, or its file name when it passes no kind's rule.
+// the repair run's rule or else the restore scan's, or its file name when it
+// passes neither.
 std::string NameInRun(const std::string& path);
 
 }  // namespace corvane

@@ -15,6 +15,9 @@ struct DatabaseRun {
     Waiter& waiter;
     MainWindowPort& window;
     ProgressPort& progress;
+    // The run nobody watches gives up on a database still locked after this
+    // many seconds; 0: the interactive run's wait, as long as it takes.
+    int waitLimitSeconds = 0;
 };
 
 }  // namespace corvane

@@ -7,9 +7,11 @@
 #include "app/startup.h"
 #include "dbmaint/database_kinds.h"
 #include "dbmaint/db_password.h"
+#include "dbmaint/kept_generations.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
 #include "platform/dialogs.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace corvane {
@@ -48,10 +50,45 @@ void RecordFailure(DatabaseRun& run, const std::string& path, const std::string&
     AppendDebugLine(context, label + ": " + path + " " + failure.where + " " + failure.Describe());
 }
 
+// A database some machine keeps open all night (a till left on, a lock file
+// recreated every minute): the run nobody watches fails its row and goes on.
+Status StillInUse(int limitSeconds) {
+    constexpr unsigned long kSharingViolation = 32;
+    return Status::Fail(kSharingViolation, "TrafficLight",
+                        "Sigue en uso tras " + std::to_string(limitSeconds / 60) + " minutos de espera");
+}
+
 struct Summaries {
     std::string ok;
     std::string errors;
+    bool keepRefusalRecorded = false;  // once a run
 };
+
+// A second name of the database about to be replaced, in _Reemplazadas. A
+// copy of every database every night is not worth its time: where the file
+// system has no such names, none is kept, and that is recorded once a run.
+bool Keep(DatabaseRun& run, const std::string& label, const std::string& path, KeptGeneration& kept,
+          Summaries& summaries) {
+    const Status made = kept.Make(KeepBy::LinkOnly);
+    if (!made && !summaries.keepRefusalRecorded) {
+        summaries.keepRefusalRecorded = true;
+        RecordFailure(run, path, label, made, kept.Passing());
+        AppendDebugLine(run.context, "DBCOMPACT40: sin copia de las bases en " + std::string(kKeptFolder) +
+                                         " en esta ejecucion");
+    }
+    return static_cast<bool>(made);
+}
+
+// After the swap the row has gone through whatever happens here.
+void NameKept(DatabaseRun& run, const std::string& label, const std::string& path, KeptGeneration& kept) {
+    if (const Status named = kept.Name(); !named) {
+        RecordFailure(run, path, label, named, kept.Passing());
+        return;
+    }
+    if (const Status pruned = PruneKeptGenerations(run.context.files, path); !pruned) {
+        RecordFailure(run, path, label, pruned, kept.Dated());
+    }
+}
 
 // One compaction row, after the wait: the extra repair of KeystoneSolo, the
 // compaction into the temporary file and the one-rename swap.
@@ -82,16 +119,30 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
     if (!compacted) return failed(compacted.status);
     summaries.ok += std::string(row.okText) + "\r";
 
-    // One rename: at every moment the database is whole under its own name,
-    // the old one or the compacted one, even if the program is killed here.
-    if (const Status swapped = context.files.Replace(temp, path); !swapped) {
+    // The engine drops records it finds damaged: the database as it was
+    // stays in reach, kept before the swap.
+    KeptGeneration kept(context.files, path, context.clock.Now());
+    const bool keeping = Keep(run, row.label, path, kept, summaries);
+
+    // Flushed, then one rename: at every moment the database is whole under
+    // its own name, the old one or the compacted one, even if the program is
+    // killed here or the power goes.
+    Status swapped = context.files.Flush(temp);
+    if (swapped) swapped = context.files.Replace(temp, path);
+    if (!swapped) {
         failed(swapped);
         // The old database stays; the copy would only be in the next run's way.
         if (const Status removed = context.files.Delete(temp); !removed) {
             AppendDebugLine(context, "DBCOMPACT40: " + temp + " " + removed.Describe());
         }
+        if (keeping) {
+            if (const Status dropped = kept.Drop(); !dropped) {
+                AppendDebugLine(context, "DBCOMPACT40: " + kept.Passing() + " " + dropped.Describe());
+            }
+        }
         return false;
     }
+    if (keeping) NameKept(run, row.label, path, kept);
     return true;
 }
 
@@ -136,6 +187,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
         const KindInfo& info = InfoOf(kind);
         const RowTexts& row = info.compactRow;
         const std::string temp = folder + info.tempFile;
+        // A close request that came during the last engine call ends the run here.
+        if (!run.waiter.StillRunning()) return {true, result.done, result.failed};
         const std::string doing = PlaceInRun("Compactando", path, ++place, total);
         run.progress.SetStatus(doing);
 
@@ -145,8 +198,14 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
             ++result.failed;
             continue;
         }
-        if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
-            return {true, result.done, result.failed};
+        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
+                                            run.waitLimitSeconds);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
+        if (waited == WaitEnd::TimedOut) {
+            summaries.errors += std::string(row.errorText) + "\r";
+            RecordFailure(run, path, row.label, StillInUse(run.waitLimitSeconds), "");
+            ++result.failed;
+            continue;
         }
         if (!DBPassword(context, path)) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
@@ -174,10 +233,17 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const std::string& path = scan.PathOf(kind);
         if (path.empty()) continue;
         const RowTexts& row = InfoOf(kind).repairRow;
+        if (!run.waiter.StillRunning()) return {true, result.done, result.failed};
         const std::string doing = PlaceInRun("Reparando", path, ++place, total);
         run.progress.SetStatus(doing);
-        if (TrafficLight(context, run.waiter, run.window, run.progress, path, row.label) == WaitEnd::ProgramEnding) {
-            return {true, result.done, result.failed};
+        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
+                                            run.waitLimitSeconds);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
+        if (waited == WaitEnd::TimedOut) {
+            RecordFailure(run, path, row.label, StillInUse(run.waitLimitSeconds), "");
+            ++result.failed;
+            Tell(context.dialogs, kAppTitle, row.errorText);
+            continue;
         }
         run.progress.SetStatus(doing);
         const EngineStatus repaired = run.engine.RepairDatabase(path);

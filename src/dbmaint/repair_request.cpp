@@ -17,6 +17,8 @@ int ExitCodeOf(RepairOutcome outcome) {
     switch (outcome) {
         case RepairOutcome::AllDone: return kExitDone;
         case RepairOutcome::SomeFailed: return kExitSomeFailed;
+        // Nobody watches this run: the program ends only when asked to.
+        case RepairOutcome::ProgramEnding: return kExitInterrupted;
         default: return kExitNothingDone;
     }
 }

@@ -6,16 +6,18 @@
 #include "app/debug_log.h"
 #include "base/text.h"
 #include "dbmaint/database_kinds.h"
+#include "dbmaint/kept_generations.h"
+#include "dbmaint/restore_discovery.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
+#include "platform/clock.h"
 #include "platform/file_system.h"
 
 namespace corvane {
 namespace {
 
 constexpr const char* kLabel = "Corvane - LBLRESTOREFG_Click";
-constexpr const char* kTempName = "Corvane restaurando.tmp";
-constexpr const char* kReplacedFolder = "_Reemplazadas";
+constexpr const char* kTempName = "Corvane restaurando ";
 
 // The engine's header: a version number, the engine's name padded with one
 // NUL, then the format's version byte.
@@ -27,7 +29,6 @@ constexpr std::size_t kHeaderBytes = 0x20;
 // like the system's.
 constexpr unsigned long kAccessDenied = 5;
 constexpr unsigned long kInvalidData = 13;
-constexpr unsigned long kAlreadyExists = 183;
 
 std::string FolderOf(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
@@ -35,6 +36,8 @@ std::string FolderOf(const std::string& path) {
 }
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
+
+const char* CaptionOf(int kindIndex) { return RestorableKinds()[kindIndex].caption; }
 
 Status Refusal(const std::string& reason) { return Status::Fail(kInvalidData, "CheckBackupFile", reason); }
 
@@ -69,8 +72,8 @@ private:
     int shown_ = -1;
 };
 
-// One restore after the check and the wait. Each step that fails leaves the
-// live database under its own name as it was.
+// One restore after the checks and the wait. Each step that fails leaves
+// the live database under its own name as it was, and every kept one too.
 class Restore {
 public:
     Restore(AppContext& context, ProgressPort& progress, const std::string& backupPath, const std::string& livePath)
@@ -79,27 +82,45 @@ public:
           progress_(progress),
           backupPath_(backupPath),
           livePath_(livePath),
-          temp_(RestoreTempPath(livePath)),
+          temp_(RestoreTempPath(livePath, context.state.computerName)),
+          kept_(context.files, livePath, context.clock.Now()),
           logs_(context, livePath, "Restore") {}
 
     RestoreResult Run() {
-        if (Status cleared = RemoveStaleTemp(); !cleared) return Failed(cleared);
-        if (Status copied = CopyIntoTemp(); !copied) {
-            RemoveTemp();
-            return Failed(copied);
+        if (Status cleared = RemoveStaleTemp(); !cleared) return Failed(cleared, backupPath_);
+        // The database being replaced may be the only good one the venue has
+        // (the backup chosen may be the wrong day's): no restore without it.
+        if (Status kept = kept_.Make(KeepBy::LinkOrCopy); !kept) {
+            return Failed(kept, kept_.Dated(), "No se Pudo Guardar la Base Actual en " + std::string(kKeptFolder));
         }
-        KeepReplaced();
+        Status swapped = CopyIntoTemp();
+        if (swapped) swapped = files_.Flush(temp_);
         // One rename: at every moment the database is whole under its own
         // name, the old one or the restored one, even if the program is killed.
-        if (Status replaced = files_.Replace(temp_, livePath_); !replaced) {
+        if (swapped) swapped = files_.Replace(temp_, livePath_);
+        if (!swapped) {
             RemoveTemp();
-            return Failed(replaced);
+            if (const Status dropped = kept_.Drop(); !dropped) Note(kept_.Passing() + " " + dropped.Describe());
+            return Failed(swapped, backupPath_);
         }
-        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_);
-        return {RestoreEnd::Restored, {}};
+        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_ +
+                                      ", la anterior en " + kept_.Dated());
+        return {RestoreEnd::Restored, NameAndPrune()};
     }
 
 private:
+    // After the swap nothing may undo the restore: a kept file that keeps its
+    // passing name is still kept, and the user is told where.
+    std::string NameAndPrune() {
+        if (const Status named = kept_.Name(); !named) {
+            Record(named, kept_.Dated());
+            return "La Base Anterior Quedo Guardada como\r" + kept_.Passing() + "\r\r" + WithNumber(named);
+        }
+        // Older generations go only once the new one has its name.
+        if (const Status pruned = PruneKeptGenerations(files_, livePath_); !pruned) Record(pruned, kept_.Dated());
+        return "";
+    }
+
     // An interrupted restore's leftover. A folder of that name cannot be
     // copied over, and is not this program's to remove.
     Status RemoveStaleTemp() {
@@ -127,43 +148,24 @@ private:
         return copied;
     }
 
-    // The database being replaced may be the only good one the venue has
-    // (the backup chosen may be the wrong day's). Losing that copy is a
-    // reason to say so, not to refuse the restore the technician asked for.
-    //
-    // A second name for the live file costs nothing and leaves the rename
-    // below nothing to free; where the file system has no such names, a
-    // copy. Either is made under a passing name and then renamed, so the
-    // previous kept database stays until the new one is whole.
-    void KeepReplaced() {
-        const std::string kept = ReplacedCopyPath(livePath_);
-        const std::string making = kept + ".nueva";
-        Status keptOk = files_.CreateFolder(FolderOf(kept));
-        if (!keptOk && keptOk.code == kAlreadyExists) keptOk = Status::Ok();
-        if (keptOk && files_.Lookup(making) == EntryKind::File) keptOk = files_.Delete(making);
-        if (keptOk && !files_.Link(livePath_, making)) keptOk = files_.Copy(livePath_, making);
-        if (keptOk) keptOk = files_.Replace(making, kept);
-        if (!keptOk) Record(keptOk, kept);
-    }
-
     // A partial copy, or one the rename did not take, is removed now rather
     // than left for the next restore.
     void RemoveTemp() {
         if (files_.Lookup(temp_) != EntryKind::File) return;
-        if (const Status removed = files_.Delete(temp_); !removed) {
-            AppendDebugLine(context_, std::string(kLabel) + ": " + temp_ + " " + removed.Describe());
-        }
+        if (const Status removed = files_.Delete(temp_); !removed) Note(temp_ + " " + removed.Describe());
     }
+
+    void Note(const std::string& text) { AppendDebugLine(context_, std::string(kLabel) + ": " + text); }
 
     void Record(const Status& failure, const std::string& other) {
         logs_.ToErrorLog({livePath_, kLabel, failure.Describe(), other, context_.state.computerName, kRecordEnd});
-        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " " + failure.where + " " +
-                                      failure.Describe());
+        Note(livePath_ + " " + failure.where + " " + failure.Describe());
     }
 
-    RestoreResult Failed(const Status& failure) {
-        Record(failure, backupPath_);
-        return {RestoreEnd::Failed, "No se Pudo Restaurar la Base\r" + livePath_ + "\r\r" + WithNumber(failure) +
+    RestoreResult Failed(const Status& failure, const std::string& other,
+                         const std::string& what = "No se Pudo Restaurar la Base") {
+        Record(failure, other);
+        return {RestoreEnd::Failed, what + "\r" + livePath_ + "\r\r" + WithNumber(failure) +
                                         "\r\rLa Base Actual Quedo Como Estaba."};
     }
 
@@ -173,15 +175,23 @@ private:
     const std::string& backupPath_;
     const std::string& livePath_;
     const std::string temp_;
+    KeptGeneration kept_;
     SharedLogs logs_;
 };
 
+// A backup that names another kind than the one chosen: under Pantry the
+// list shows Backlog's backups too, and a row shows only a date.
+Status CheckBackupKind(int kindIndex, const std::string& backupPath) {
+    const std::optional<int> named = RestorableIndexOfBackup(FileNameOf(backupPath));
+    if (!named || *named == kindIndex) return Status::Ok();
+    return Refusal("La Copia es de '" + std::string(CaptionOf(*named)) + "', no de '" + CaptionOf(kindIndex) +
+                   "':\r" + backupPath);
+}
+
 }  // namespace
 
-std::string RestoreTempPath(const std::string& livePath) { return JoinPath(FolderOf(livePath), kTempName); }
-
-std::string ReplacedCopyPath(const std::string& livePath) {
-    return JoinPath(JoinPath(FolderOf(livePath), kReplacedFolder), FileNameOf(livePath));
+std::string RestoreTempPath(const std::string& livePath, const std::string& computer) {
+    return JoinPath(FolderOf(livePath), kTempName + computer + ".tmp");
 }
 
 Status CheckBackupFile(FileSystem& files, const std::string& backupPath) {
@@ -214,9 +224,15 @@ Status CheckBackupFile(FileSystem& files, const std::string& backupPath) {
 }
 
 RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                            const std::string& backupPath, const std::string& livePath) {
-    // Nothing is waited on or touched for a file that could never be a database.
-    if (const Status checked = CheckBackupFile(context.files, backupPath); !checked) {
+                            int kindIndex, const std::string& backupPath, const std::string& livePath) {
+    // Nothing is waited on or touched for another kind's backup, or a file
+    // that could never be a database.
+    Status checked = CheckBackupKind(kindIndex, backupPath);
+    if (checked) checked = CheckBackupFile(context.files, backupPath);
+    if (!checked) {
+        SharedLogs(context, livePath, "Restore")
+            .ToErrorLog({livePath, kLabel, OneLine(checked.Describe()), backupPath, context.state.computerName,
+                         kRecordEnd});
         AppendDebugLine(context,
                         std::string(kLabel) + ": " + backupPath + " rechazada, " + OneLine(checked.Describe()));
         return {RestoreEnd::Refused, checked.text + "\r\rLa Base Actual Quedo Como Estaba."};

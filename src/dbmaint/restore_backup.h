@@ -12,24 +12,25 @@ namespace corvane {
 // How a restore ended.
 enum class RestoreEnd {
     Restored,       // the live database now holds the backup's bytes under its own name
-    Refused,        // the backup is no whole database file: nothing was touched
-    Failed,         // a copy or the rename failed: the live database is as it was
+    Refused,        // another kind's backup, or no whole database file: nothing was touched
+    Failed,         // the replaced database could not be kept, or a copy, flush or rename
+                    // failed: the live database is as it was
     ProgramEnding,  // the program closed during the wait on the lock file
 };
 
 struct RestoreResult {
     RestoreEnd end = RestoreEnd::Restored;
-    std::string message;  // the Spanish text for the user when refused or failed
+    // Refused or failed: the Spanish text for the user. Restored: what the
+    // success box adds, when the replaced database is kept otherwise than
+    // planned; usually "".
+    std::string message;
 };
 
-// The folder's one temporary file of a restore: a name neither scan takes
-// and no kind's compaction file. One left by an interrupted restore is
-// removed by the next.
-std::string RestoreTempPath(const std::string& livePath);
-
-// Where the database a restore replaced is kept: "_Reemplazadas\<its file
-// name>" in its folder, the previous one of that name overwritten.
-std::string ReplacedCopyPath(const std::string& livePath);
+// The temporary file of a restore made on computer: one per computer, so two
+// machines restoring at once never share one, and a leftover is removed only
+// by the computer that made it. A name neither scan takes and no kind's
+// compaction file.
+std::string RestoreTempPath(const std::string& livePath, const std::string& computer);
 
 // The backup checked as a whole database file before anything is touched:
 // the engine's signature in its header, and a size that is a whole number of
@@ -37,12 +38,14 @@ std::string ReplacedCopyPath(const std::string& livePath);
 // format, 4,096 for the newer). Ok, or the reason in Spanish in text.
 Status CheckBackupFile(FileSystem& files, const std::string& backupPath);
 
-// The restore of one backup over the live database at livePath: the check,
-// the wait on the lock file ("Corvane - LBLRESTOREFG_Click"), the copy into
-// the temporary file beside it with its progress, the live database kept in
-// _Reemplazadas, and one rename. A failure anywhere leaves the live
-// database as it was and writes the restore failure record to Errors.txt.
+// The restore of one backup over the live database at livePath, for the
+// kind of choice kindIndex: the backup's kind and file checked, the wait on
+// the lock file ("Corvane - LBLRESTOREFG_Click"), the live database kept as a
+// generation in _Reemplazadas, the copy into the temporary file beside it
+// with its progress, its flush, and one rename. A refusal or a failure
+// anywhere leaves the live database and every kept one as they were and
+// writes the restore failure record to Errors.txt.
 RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                            const std::string& backupPath, const std::string& livePath);
+                            int kindIndex, const std::string& backupPath, const std::string& livePath);
 
 }  // namespace corvane

@@ -1,6 +1,7 @@
 #include "dbmaint/restore_discovery.h"
 
 #include "app/state.h"
+#include "base/text.h"
 #include "base/utf.h"
 #include "dbmaint/shared_drive.h"
 #include "platform/file_system.h"
@@ -44,6 +45,22 @@ std::optional<int> RestorableIndexOfFile(std::string_view fileName) {
         if (MatchesNameRule(wide, InfoOf(kRestorable[index].kind), kRestoreFreeCharacters)) return index;
     }
     return std::nullopt;
+}
+
+std::optional<int> RestorableIndexOfBackup(std::string_view fileName) {
+    // Letter case aside: a backup named in other letters is still that kind's,
+    // and refusing one too many is the safe side.
+    const std::string name = UpperCase(fileName);
+    std::optional<int> found;
+    std::size_t longest = 0;
+    for (int index = 0; index < kRestorableCount; ++index) {
+        const std::string prefix = UpperCase(InfoOf(kRestorable[index].kind).prefix);
+        if (prefix.size() > longest && name.compare(0, prefix.size(), prefix) == 0) {
+            found = index;
+            longest = prefix.size();
+        }
+    }
+    return found;
 }
 
 bool RestoreConnection(AppContext& context) { return ReachSharedDrive(context, WhenDeclined::EndProgram); }

@@ -33,6 +33,11 @@ bool MatchesRestoreName(std::string_view fileName, const KindInfo& kind);
 // name passes.
 std::optional<int> RestorableIndexOfFile(std::string_view fileName);
 
+// The kind a backup's file name names: the restorable kind whose prefix
+// starts it, the longest first ("Pantry Backlog " before "Pantry ",
+// "KeystoneSolo " before "Keystone "), letter case aside. nullopt: none.
+std::optional<int> RestorableIndexOfBackup(std::string_view fileName);
+
 // The connection check of the restore entry: FindSharedDrive until there is
 // a root, asking to try again; No ends the program (a developer machine is
 // first offered a local run). false: the program is ending.

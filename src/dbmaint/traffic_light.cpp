@@ -17,6 +17,7 @@ constexpr int kUnchangedChecks = 59;  // beyond this the creation times are comp
 constexpr int kQuietWaits = 10;       // waits before anything is shown
 constexpr int kReadFailures = 15;     // beyond this the wait gives up
 constexpr double kCaptionPoints = 12;
+constexpr std::size_t kLockReadBytes = 64 * 1024;
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
@@ -96,7 +97,7 @@ std::optional<std::string> LockContentOf(std::string_view bytes) {
 }
 
 WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                     const std::string& path, const std::string& label) {
+                     const std::string& path, const std::string& label, int limitSeconds) {
     const std::string lockPath = path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ldb";
     const std::string& computer = context.state.computerName;
     const std::string waitedOn = NameInRun(path);
@@ -105,6 +106,7 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
     int unchanged = 0;
     int errors = 0;
     int waits = 0;
+    int seconds = 0;  // every wait, those after a failed read too
     std::string lockContent;
     std::vector<std::string> holders;
     std::optional<FileTime> firstCreated;
@@ -113,17 +115,25 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
         // A share that cannot be reached finds nothing either: the caller's
         // own work meets it and reports it.
         if (!context.files.Exists(lockPath)) return WaitEnd::Free;
+        if (limitSeconds > 0 && seconds >= limitSeconds) {
+            AppendDebugLine(context, "TrafficLight: " + lockPath + " sigue ahi tras " + std::to_string(seconds) + " s");
+            return WaitEnd::TimedOut;
+        }
 
         FileTime created = 0;
         std::string bytes;
         Status read = context.files.CreationTime(lockPath, created);
-        if (read) read = context.files.ReadBytes(lockPath, bytes);
+        std::uint64_t size = 0;
+        // The engine's lock file is at most 255 slots of 64 bytes: a file
+        // far larger is no lock file worth reading whole every second.
+        if (read) read = context.files.ReadHead(lockPath, kLockReadBytes, bytes, size);
         if (!read) {
             // Locked, gone since the lookup, or no permission: the counts stay
             // as they are, so the minute is not restarted by a bad read.
             logs.ToErrorLog({path, label, read.Describe(), lockContent, computer, kRecordEnd});
             if (++errors > kReadFailures) return WaitEnd::GaveUp;
             if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
+            ++seconds;
             continue;
         }
         // A file with no value keeps the content of the last one that had one.
@@ -156,6 +166,7 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
         if (waits == 0) AppendDebugLine(context, "TrafficLight: esperando " + lockPath + ", " + label);
         if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
         ++waits;
+        ++seconds;
         if (waits > kQuietWaits) {
             if (window.MessageVisible()) {
                 window.ShowMessageText("\r" + path + "\r" + label + "\r" + computer + "\r" + std::to_string(waits),

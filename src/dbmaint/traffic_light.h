@@ -16,6 +16,7 @@ enum class WaitEnd {
     Free,           // no lock file (any more)
     LeftOver,       // the same lock file stayed for a minute: recorded in the TL file and deleted
     GaveUp,         // sixteen failed reads: the caller goes on as if the database were free
+    TimedOut,       // still locked when the caller's bound ran out
     ProgramEnding,  // the program is closing: the caller stops too
 };
 
@@ -39,7 +40,10 @@ std::optional<std::string> LockContentOf(std::string_view bytes);
 // From the eleventh wait on, the status line says what is waited on and who
 // holds it. The last such line stays when this returns: the caller sets its
 // own next.
+//
+// limitSeconds, when not 0, bounds the wait: a lock file still there after
+// that many one-second waits ends it TimedOut, whatever its times say.
 WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                     const std::string& path, const std::string& label);
+                     const std::string& path, const std::string& label, int limitSeconds = 0);
 
 }  // namespace corvane

@@ -41,9 +41,13 @@ public:
     virtual Status Delete(const std::string& path) = 0;  // files only
     // One level; an existing folder fails with 183 (ERROR_ALREADY_EXISTS).
     virtual Status CreateFolder(const std::string& path) = 0;
-    // Copies a file over a new or existing one and flushes it to the disk.
+    // Copies a file over a new or existing one. The copy may still sit in the
+    // system's cache: flush it before a rename puts it in a database's place.
     // progress, when given, hears of the copy where the system reports it.
     virtual Status Copy(const std::string& from, const std::string& to, const CopyProgress& progress = {}) = 0;
+    // Writes what the system still holds of the file to the disk, so a rename
+    // that follows never names bytes a power cut would lose.
+    virtual Status Flush(const std::string& path) = 0;
     // Puts from in the place of to with one rename, replacing to when it
     // exists: at every moment to is whole, old or new, even if the program is
     // killed. Both must be in one folder.

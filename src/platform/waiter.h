@@ -15,6 +15,11 @@ public:
     // false: the program is ending (a close request or WM_QUIT came during the
     // wait); the caller stops at once and touches nothing more.
     [[nodiscard]] virtual bool WaitOneSecond() = 0;
+
+    // Between two steps of a run, without waiting: false when a close request
+    // is already waiting, so the run stops before its next step. Only the
+    // run nobody watches looks; the others end at once in their waits.
+    [[nodiscard]] virtual bool StillRunning() { return true; }
 };
 
 }  // namespace corvane

@@ -27,6 +27,7 @@ void RestoreModel::Open(MainWindowPort& mainWindow) {
     screen_ = RestoreScreen{};
     live_.fill("");
     searchName_.clear();
+    listedKind_ = -1;
     screen_.caption = context_.programName + " " + context_.state.versionTitle;
     screen_.windowShown = true;
     Busy(true);
@@ -64,6 +65,7 @@ void RestoreModel::ChooseKind(int element) {
     screen_.selectedRow = -1;
     const RestorableKind& kind = RestorableKinds()[element];
     searchName_ = kind.searchName;
+    listedKind_ = element;
     const std::string& livePath = live_[element];
 
     std::vector<FileEntry> files;
@@ -112,12 +114,13 @@ void RestoreModel::ClickRestore() {
 
     Busy(true);
     const RestoreResult result =
-        RestoreBackup(context_, waiter_, *mainWindow_, *this, row.backupPath, row.livePath);
+        RestoreBackup(context_, waiter_, *mainWindow_, *this, listedKind_, row.backupPath, row.livePath);
     if (result.end == RestoreEnd::ProgramEnding) return;
     Busy(false);
     ClearSelection();
     if (result.end == RestoreEnd::Restored) {
-        Say(context_, "La Base fue Actualizada Exitosamente!", Icon::None);
+        const std::string note = result.message.empty() ? "" : "\r\r" + result.message;
+        Say(context_, "La Base fue Actualizada Exitosamente!" + note, Icon::None);
     } else {
         Say(context_, result.message, Icon::Stop);
     }
@@ -158,6 +161,7 @@ void RestoreModel::Close() {
     screen_ = RestoreScreen{};
     live_.fill("");
     searchName_.clear();
+    listedKind_ = -1;
     Changed();
     if (mainWindow_ != nullptr) mainWindow_->ShowAfterRestore();
 }

@@ -81,6 +81,7 @@ private:
     RestoreScreen screen_;
     LiveDatabases live_;
     std::string searchName_;  // kept with LBLRESTORE's tag
+    int listedKind_ = -1;     // the choice whose backups the list shows
     std::function<void(bool)> observer_;
 };
 

@@ -130,6 +130,43 @@ TEST(MainMachineName, LastItemOfTheFileElseMonitor) {
     }
 }
 
+// The name becomes a path the program deletes and writes in: a name no
+// computer can have is refused with a message, and Monitor is used.
+TEST(MainMachineName, ANameThatIsNoComputerNameIsRefused) {
+    // As the file holds them; quotes keep what trimming would drop.
+    const std::string refused[] = {
+        "SRV\\C$\\Windows", "..\\..", "POS/1", "POS:1", "POS*", "POS?", "POS\"1", "<POS>", "POS|1",
+        ".POS", "POS.", "\"   \"", std::string("POS\x01", 4), std::string(64, 'P'),
+    };
+    for (const std::string& name : refused) {
+        SCOPED_TRACE(name);
+        testing::Harness h;
+        h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", name);
+        EXPECT_EQ(ReadMainMachineName(h.context), "Monitor");
+        ASSERT_EQ(h.dialogs.shown.size(), 1u);
+        EXPECT_EQ(h.dialogs.shown[0].icon, Icon::Stop);
+        EXPECT_EQ(h.dialogs.shown[0].title, "ATENCION!!!");
+        EXPECT_NE(h.dialogs.shown[0].text.find("E:\\Corvane\\MainMachine.ord"), std::string::npos);
+    }
+    for (const std::string& name : {std::string("POS1"), std::string("Caja-2.sala"), std::string(63, 'P')}) {
+        SCOPED_TRACE(name);
+        testing::Harness h;
+        h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", name);
+        EXPECT_EQ(ReadMainMachineName(h.context), name);
+        EXPECT_TRUE(h.dialogs.shown.empty());
+    }
+}
+
+TEST(MainMachineName, TheRefusalNamesTheFileAndTheName) {
+    testing::Harness h;
+    h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", "SRV\\C$");
+    EXPECT_EQ(ReadMainMachineName(h.context), "Monitor");
+    ASSERT_EQ(h.dialogs.shown.size(), 1u);
+    EXPECT_EQ(h.dialogs.shown[0].text,
+              "El Archivo\rE:\\Corvane\\MainMachine.ord\rNo Tiene un Nombre de Maquina Valido:\r\r'SRV\\C$'\r\r"
+              "Se Usa 'Monitor'.");
+}
+
 class Startup : public ::testing::Test {
 protected:
     Startup() {
@@ -183,6 +220,19 @@ TEST_F(Startup, SecondInstanceHandsOverAfterStartingItsLog) {
     EXPECT_EQ(RunStartup(h.context), StartupOutcome::EndProgram);
     EXPECT_EQ(h.instance.activatedTitle, "Corvane");
     EXPECT_EQ(Log().find('"'), std::string::npos) << "header only";
+}
+
+TEST_F(Startup, AStartDuringTheNightlyRunSaysSoAndEnds) {
+    h.instance.anotherRunning = true;
+    h.instance.unattendedRunning = true;
+    EXPECT_EQ(RunStartup(h.context), StartupOutcome::EndProgram);
+    EXPECT_EQ(h.instance.activatedTitle, "") << "the nightly run has no window to raise";
+    ASSERT_EQ(h.dialogs.shown.size(), 1u);
+    EXPECT_EQ(h.dialogs.shown[0].text, kUnattendedRunningText);
+    EXPECT_EQ(h.dialogs.shown[0].buttons, Buttons::Ok);
+    // The nightly run itself, started twice, still ends as another copy running.
+    EXPECT_EQ(RunStartup(h.context, StartupMode::Unattended), StartupOutcome::AnotherCopyRunning);
+    EXPECT_EQ(h.dialogs.shown.size(), 1u);
 }
 
 TEST_F(Startup, EarlierInstanceNotFoundIsLoggedAndTheRunGoesOn) {

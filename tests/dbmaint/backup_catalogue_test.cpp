@@ -17,6 +17,8 @@ TEST(BackupStamp, ElevenCharactersAroundTheFirstDash) {
         {"K 240105-14", "240105-14"},      // the name ends short: a shorter stamp
         {"ab-1430 Keystone.mdb", "ab-1430 Key"},  // the "-" too near the start
         {"Keystone 2401051430.mdb", ""},   // no "-": not a backup
+        {"Añ-1430.mdb", "Añ-1430.mdb"},    // characters, not bytes: "ñ" is one
+        {"Keystone ñ40105-1430.mdb", "ñ40105-1430"},
     };
     for (const Case& c : cases) EXPECT_EQ(BackupStamp(c.name), c.stamp) << c.name;
 }
@@ -55,6 +57,17 @@ TEST(Catalogue, NewestFirstAsTextSoYear99SortsAboveYear24) {
               (std::vector<std::string>{"991231-2359", "241201-0400", "240105-1500", "240105-1430"}));
     EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
     EXPECT_EQ(entries[1].backupPath, "G:\\Shared\\_BackUps\\Keystone a 241201-0400Z.MDB");
+}
+
+TEST(Catalogue, AZBackupIsMarkedWhateverTheLetterCaseOfItsExtension) {
+    const auto entries = Catalogue(Folder({"Keystone a 241201-0400Z.mdb", "Keystone a 241202-0400z.Mdb",
+                                           "Keystone a 241203-0400.mdb", "Keystone a 241204-0400Z.mdb.bak"}),
+                                   "Keystone");
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[0].text.substr(0, 22), "Dic. 04/24   04:00 " + kPadding.substr(0, 3));
+    EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 03/24   04:00 " + kPadding.substr(0, 3));
+    EXPECT_EQ(entries[2].text.substr(0, 22), "Dic. 02/24   04:00 (Z)");
+    EXPECT_EQ(entries[3].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
 }
 
 TEST(Catalogue, NamesContainingTheSearchNameInExactCase) {

@@ -69,6 +69,52 @@ TEST(DatabaseKinds, RecognisesListedFilesByTheStrictRuleOnly) {
     }
 }
 
+TEST(DatabaseKinds, EachRowSaysItsOwnWords) {
+    struct Case {
+        DbKind kind;
+        RowTexts repair;
+        RowTexts compact;
+    };
+    // clang-format off
+    // The boxes and records as the venue's technicians know them, typos kept ("Error Cue :(").
+    const RowTexts none{"", "", ""};
+    const RowTexts overwatch{"Corvane - DBREPAIR - Overwatch", "Overwatch OK!", "ERROR en Overwatch"};
+    const RowTexts playfield{"Corvane - DBCOMPACT40 Playfield", "Playfield OK!", "Error Playfield :("};
+    const Case cases[] = {
+        {DbKind::Keystone, {"Corvane - DBREPAIR - KS", "Keystone OK!", "ERROR en Keystone"},
+         {"Corvane - DBCOMPACT40 Keystone 2", "Keystone OK!", "Error Keystone :("}},
+        {DbKind::Staffroll, {"Corvane - DBREPAIR - STAFFROLL", "Staffroll OK!", "ERROR en Staffroll"},
+         {"Corvane - DBCOMPACT40 Staffroll", "Staffroll OK!", "Error Staffroll :("}},
+        {DbKind::Pantry, {"Corvane - DBREPAIR - PN", "Pantry OK!", "ERROR en Pantry"},
+         {"Corvane - DBCOMPACT40 Pantry", "Pantry OK!", "Error Pantry :("}},
+        {DbKind::Overwatch, overwatch, playfield},
+        {DbKind::Playfield, overwatch, playfield},
+        {DbKind::Backlog, {"Corvane - DBREPAIR - PN BL", "Backlog OK!", "ERROR en Backlog"},
+         {"Corvane - DBCOMPACT40 Backlog", "Backlog OK!", "Error Backlog :("}},
+        {DbKind::Tollgate, {"Corvane - DBREPAIR - Tollgate", "Tollgate OK!", "ERROR en Tollgate"}, none},
+        {DbKind::Cuebay, {"Corvane - DBREPAIR - CUEBAY", "Cuebay OK!", "ERROR en Cuebay"},
+         {"Corvane - DBCOMPACT40 Cuebay", "Cuebay OK!", "Error Cue :("}},
+        {DbKind::Festive, {"Corvane - DBREPAIR - FESTIVE", "Festive OK!", "ERROR en Festive"},
+         {"Corvane - DBCOMPACT40 Festive", "Festive OK!", "Error Festive :("}},
+        {DbKind::Patrons, {"Corvane - DBREPAIR - PATRONS", "Patrons OK!", "ERROR en Patrons"},
+         {"Corvane - DBCOMPACT40 Festive", "Patrons OK!", "Error Patrons :("}},
+        {DbKind::Ledgers, none, {"Corvane - DBCOMPACT40 Ledgers", "Ledgers OK!", "Error Ledgers :("}},
+        {DbKind::KeystoneSolo, none,
+         {"Corvane - DBCOMPACT40 KeystoneSolo", "KeystoneSolo OK!", "Error KeystoneSolo :("}},
+        {DbKind::Chronicle, none, none},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        const KindInfo& info = InfoOf(c.kind);
+        EXPECT_STREQ(info.repairRow.label, c.repair.label) << info.name;
+        EXPECT_STREQ(info.repairRow.okText, c.repair.okText) << info.name;
+        EXPECT_STREQ(info.repairRow.errorText, c.repair.errorText) << info.name;
+        EXPECT_STREQ(info.compactRow.label, c.compact.label) << info.name;
+        EXPECT_STREQ(info.compactRow.okText, c.compact.okText) << info.name;
+        EXPECT_STREQ(info.compactRow.errorText, c.compact.errorText) << info.name;
+    }
+}
+
 TEST(DatabaseKinds, OddNamesNeverMatchNorCrash) {
     const std::string odd[] = {
         "",

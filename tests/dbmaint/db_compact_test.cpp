@@ -96,8 +96,13 @@ TEST_F(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailures
         const bool compacted = kind != "Tollgate" && kind != "Chronicle" && kind != "Keystone";
         EXPECT_EQ(Content(kind), kind + " data" + (compacted ? testing::FakeEngine::kCompactedMark : ""))
             << kind << " under its own name";
+        // Each database the swap replaced is kept as it was, the clock's moment in its name.
+        const std::string stem = FileOf(kind).substr(0, FileOf(kind).size() - 4);
+        const std::string kept = InShared("_Reemplazadas\\" + stem + " 261205-094510.mdb");
+        EXPECT_EQ(Has(kept) ? drives.ReadFile(kept) : "(none)", compacted ? kind + " data" : "(none)") << kind;
     }
-    EXPECT_EQ(drives.FileNames(kFolder).size(), kEveryKind.size() + 1) << "Errors.txt, and no temporary file left";
+    EXPECT_EQ(drives.FileNames(kFolder).size(), kEveryKind.size() + 2)
+        << "Errors.txt and _Reemplazadas, and no temporary file left";
 }
 
 TEST_F(Maintenance, EachCompactionUsesItsKindsTemporaryFileAndThePasswordOfItsName) {
@@ -177,14 +182,40 @@ TEST_F(Maintenance, PatronsWaitsUnderTheFestiveLabel) {
     EXPECT_EQ(Content("Patrons"), std::string("Patrons data") + testing::FakeEngine::kCompactedMark);
 }
 
-TEST_F(Maintenance, ARenameThatFailsLeavesTheOldDatabaseAndReportsBothLines) {
-    Put({"Staffroll", "Cuebay"});
-    files.Fail(Op::Replace).OnPathsWith("Staffroll").WithError(32, "The file is in use.");
+// The swap is a flush of the compacted copy and one rename: either failing
+// leaves the old database, and the generation kept for the swap goes too.
+TEST(MaintenanceSwap, AFlushOrRenameThatFailsLeavesTheOldDatabaseAndReportsBothLines) {
+    for (const Op op : {Op::Flush, Op::Replace}) {
+        SCOPED_TRACE(op == Op::Flush ? "flush" : "rename");
+        Venue v;
+        v.Put({"Staffroll", "Cuebay"});
+        v.files.Fail(op).OnPathsWith("StaffrollC").WithError(32, "The file is in use.");
+        v.Maintain();
+        EXPECT_EQ(v.dialogs.Texts(), (std::vector<std::string>{"Staffroll OK!\rCuebay OK!\r", "Error Staffroll :(\r"}));
+        EXPECT_EQ(v.Content("Staffroll"), "Staffroll data");
+        EXPECT_FALSE(v.Has("G:\\Shared\\StaffrollC.mdb")) << "the copy would only be in the next run's way";
+        EXPECT_EQ(v.Content("Cuebay"), std::string("Cuebay data") + testing::FakeEngine::kCompactedMark);
+        EXPECT_EQ(v.drives.FileNames(InShared("_Reemplazadas")),
+                  std::vector<std::string>{"Cuebay abc 0000012345 261205-094510.mdb"});
+    }
+}
+
+// A copy of every database every night is not worth its time: where the
+// file system has no second names, nothing is kept, and that is said once.
+TEST_F(Maintenance, WhereLinksAreRefusedNothingIsKeptAndThatIsRecordedOnce) {
+    Put({"Staffroll", "Cuebay", "Ledgers"});
+    files.Fail(Op::Link).WithError(1, "Incorrect function.");
     Maintain();
-    EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Staffroll OK!\rCuebay OK!\r", "Error Staffroll :(\r"}));
-    EXPECT_EQ(Content("Staffroll"), "Staffroll data");
-    EXPECT_FALSE(Has("G:\\Shared\\StaffrollC.mdb")) << "the copy would only be in the next run's way";
-    EXPECT_EQ(Content("Cuebay"), std::string("Cuebay data") + testing::FakeEngine::kCompactedMark);
+    EXPECT_EQ(dialogs.Texts(), std::vector<std::string>{"Staffroll OK!\rCuebay OK!\rLedgers OK!\r"});
+    for (const char* kind : {"Staffroll", "Cuebay", "Ledgers"}) {
+        EXPECT_EQ(Content(kind), kind + std::string(" data") + testing::FakeEngine::kCompactedMark);
+    }
+    EXPECT_TRUE(drives.FileNames(InShared("_Reemplazadas")).empty());
+    const std::string errors = drives.ReadFile(InShared("Errors.txt"));
+    EXPECT_EQ(errors, "\"20261205094510\",\"" + InShared(FileOf("Staffroll")) +
+                          "\",\"Corvane - DBCOMPACT40 Staffroll\",\"Error: 1 | Incorrect function.\",\"" +
+                          InShared("_Reemplazadas\\Staffroll abc 0000012345 261205-094510.mdb.nueva") +
+                          "\",\"MONITOR\",\"Quorra\"\r\n");
 }
 
 // A compaction file an earlier run left behind goes before the row's wait; one

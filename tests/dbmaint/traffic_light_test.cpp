@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 
 #include "support/fakes.h"
@@ -42,8 +43,8 @@ struct Venue : testing::RunHarness {
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile(kLock, Slot("POS1", "Admin"));
     }
-    WaitEnd Wait(const std::string& database = kDatabase, const std::string& label = kLabel) {
-        return TrafficLight(context, waiter, window, progress, database, label);
+    WaitEnd Wait(const std::string& database = kDatabase, const std::string& label = kLabel, int limit = 0) {
+        return TrafficLight(context, waiter, window, progress, database, label, limit);
     }
     bool Has(const std::string& path) const { return fs::exists(drives.Local(path)); }
     void Remove(const std::string& path) { fs::remove(drives.Local(path)); }
@@ -145,9 +146,9 @@ TEST(TrafficLight, SixteenFailedReadsAreRecordedThenTheCallerGoesOn) {
         const char* lastStamp;  // one record a second
         const char* content;  // of the read before the failures
     } const cases[] = {
-        {"the lock file cannot be opened", Op::ReadBytes, 1, 15, "20261205094510", "20261205094525", ""},
+        {"the lock file cannot be opened", Op::ReadHead, 1, 15, "20261205094510", "20261205094525", ""},
         {"its creation time cannot be read", Op::CreationTime, 1, 15, "20261205094510", "20261205094525", ""},
-        {"the reads fail after a good one", Op::ReadBytes, 2, 16, "20261205094511", "20261205094526", "POS1 Admin"},
+        {"the reads fail after a good one", Op::ReadHead, 2, 16, "20261205094511", "20261205094526", "POS1 Admin"},
     };
     for (const Case& c : cases) {
         Venue v;
@@ -190,7 +191,7 @@ TEST(TrafficLight, ALogThatCannotBeWrittenNeverStopsTheWait) {
          "\"TrafficLight: G:\\Shared\\TL Error: 5 | "},
         {"Errors.txt cannot be written",
          [](Venue& v) {
-             v.files.Fail(Op::ReadBytes);
+             v.files.Fail(Op::ReadHead);
              v.files.Fail(Op::AppendText).OnPathsWith("Errors.txt");
          },
          WaitEnd::GaveUp, "\"TrafficLight: G:\\Shared\\Errors.txt Error: 5 | "},
@@ -227,7 +228,7 @@ TEST(TrafficLight, TheProgramEndingDuringAWaitStopsItAtOnce) {
     };
     for (const Case& c : cases) {
         Venue v;
-        if (c.readsFail) v.files.Fail(Op::ReadBytes);
+        if (c.readsFail) v.files.Fail(Op::ReadHead);
         v.waiter.endingAt = 3;
         EXPECT_EQ(v.Wait(), WaitEnd::ProgramEnding) << c.what;
         EXPECT_EQ(v.waiter.waits, 3) << c.what;
@@ -259,6 +260,48 @@ TEST(TrafficLight, TheStatusLineSaysWhatIsWaitedOnAndWhoHoldsIt) {
         EXPECT_EQ(v.Wait(c.database), WaitEnd::Free) << c.what;
         EXPECT_EQ(v.progress.statuses, std::vector<std::string>{c.line}) << c.what;
     }
+}
+
+// A lock file recreated within every minute is never left over: only the
+// run nobody watches bounds the wait, on the waits' own clock.
+TEST(TrafficLight, ABoundEndsAWaitOnALockFileRecreatedEveryMinute) {
+    struct Case {
+        const char* what;
+        int limit;
+        WaitEnd end;
+        int waits;
+        DateTime clockAtEnd;
+    } const cases[] = {
+        {"thirty minutes", 30 * 60, WaitEnd::TimedOut, 1800, {2026, 12, 5, 10, 15, 10}},
+        {"no bound: waited until it went", 0, WaitEnd::Free, 2500, {2026, 12, 5, 10, 26, 50}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Venue v;
+        v.waiter.onWait = [&](int wait) {
+            if (wait == 2500) return v.Remove(kLock);
+            if (wait % 50 != 0) return;
+            v.drives.WriteFile(kLock, Slot("POS1", "Admin"));
+            fs::last_write_time(v.drives.Local(kLock), fs::file_time_type::clock::now() + std::chrono::seconds(wait));
+        };
+        EXPECT_EQ(v.Wait(kDatabase, kLabel, c.limit), c.end);
+        EXPECT_EQ(v.waiter.waits, c.waits);
+        EXPECT_EQ(v.clock.now, c.clockAtEnd);
+        EXPECT_EQ(v.Has(kLock), c.end == WaitEnd::TimedOut);
+        EXPECT_FALSE(v.Has(kTlFile));
+    }
+}
+
+// The engine's lock file is at most 16 KiB: what lies past 64 KiB of a
+// larger one is not read, let alone every second.
+TEST(TrafficLight, OnlyTheFirst64KiBOfALockFileAreRead) {
+    Venue v;
+    std::string bytes;
+    while (bytes.size() < 64 * 1024) bytes += Slot("POS1", "Admin");
+    v.drives.WriteFile(kLock, bytes + Slot("POS9", "Late") + "POS8");
+    v.waiter.onWait = [&](int wait) { if (wait == 11) v.Remove(kLock); };
+    EXPECT_EQ(v.Wait(), WaitEnd::Free);
+    EXPECT_EQ(v.progress.statuses, std::vector<std::string>{"Esperando Keystone: 11 s, en uso en POS1"});
 }
 
 TEST(TrafficLightLockContent, IsTheLastValueOnOneReadableLine) {

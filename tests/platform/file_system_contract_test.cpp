@@ -275,6 +275,16 @@ TYPED_TEST(FileSystemContract, CopiesTheSourceBytesOverAnyDestination) {
     EXPECT_FALSE(this->Present("other.mdb"));
 }
 
+// The copy of a restore is flushed on its own, just before its rename.
+TYPED_TEST(FileSystemContract, AFlushKeepsTheBytesAndNeedsAFile) {
+    const std::string bytes = BinaryBytes(70 * 1024 + 1);
+    this->Put("live.tmp", bytes);
+    ASSERT_TRUE(this->files.Flush(this->At("live.tmp")));
+    EXPECT_EQ(this->Get("live.tmp"), bytes);
+    EXPECT_TRUE(FailsWith(this->files.Flush(this->At("missing.tmp")), 2));
+    EXPECT_FALSE(this->Present("missing.tmp"));
+}
+
 TYPED_TEST(FileSystemContract, ReplacePutsTheSourceInTheDestinationsPlace) {
     this->Put("live.mdb", "old database");
     this->Put("live.tmp", "new database");

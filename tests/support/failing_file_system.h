@@ -19,7 +19,7 @@ namespace corvane::testing {
 class FailingFileSystem : public FileSystem {
 public:
     enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
-                    ReadText, ReadBytes, ReadHead, Link };
+                    ReadText, ReadBytes, ReadHead, Link, Flush };
 
     struct Fault {
         Op op;
@@ -78,6 +78,10 @@ public:
         if (!f) return inner_.Copy(from, to, progress);
         if (f->halfWay) WriteHalf(from, to, progress);
         return Failure(*f, "CopyFileEx");
+    }
+    Status Flush(const std::string& path) override {
+        if (const Fault* f = Hit(Op::Flush, path)) return Failure(*f, "FlushFileBuffers");
+        return inner_.Flush(path);
     }
     Status Replace(const std::string& from, const std::string& to) override {
         if (const Fault* f = Hit(Op::Replace, from, to)) return Failure(*f, "MoveFileEx");

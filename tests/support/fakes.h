@@ -80,8 +80,10 @@ public:
         activatedTitle = appTitle;
         return earlierWindowFound;
     }
+    bool UnattendedRunning() override { return unattendedRunning; }
     bool anotherRunning = false;
     bool earlierWindowFound = false;
+    bool unattendedRunning = false;
     std::string activatedTitle;
 };
 
@@ -152,9 +154,14 @@ public:
         return waits != endingAt && waits < 10000;
     }
 
+    // Between two steps of a run: the check at which a close request is found waiting.
+    bool StillRunning() override { return ++checks != endingAtCheck; }
+
     int waits = 0;
     int endingAt = 0;  // the wait during which the program is asked to end; 0: never
     std::function<void(int wait)> onWait;
+    int checks = 0;
+    int endingAtCheck = 0;  // 0: never
 
 private:
     FakeClock& clock_;

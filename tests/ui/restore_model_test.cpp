@@ -61,8 +61,10 @@ TEST_F(FrmNetwork, OpensInTheMainWindowsPlaceWithElevenChoicesAndNoneChosen) {
     EXPECT_TRUE(screen.windowShown);
     EXPECT_FALSE(screen.clockShown || screen.hourglass);
     EXPECT_EQ(screen.caption, "Corvane (v25.0.0)(Win1x)");
-    EXPECT_EQ(screen.choiceCaptions[6], "Pantry Backlog");
-    EXPECT_EQ(screen.choiceCaptions[10], "KS Solo");
+    const std::array<std::string, kKindChoices> order = {
+        "Playfield", "Tollgate", "Patrons", "Keystone",  "Festive", "Pantry",
+        "Pantry Backlog", "Ledgers", "Cuebay", "Staffroll", "KS Solo", ""};
+    EXPECT_EQ(screen.choiceCaptions, order);
     for (int i = 0; i < kKindChoices; ++i) EXPECT_EQ(screen.choiceShown[i], i < 11) << i;
     EXPECT_EQ(screen.checkedChoice, -1);
     EXPECT_FALSE(screen.restoreButtonShown);
@@ -104,6 +106,18 @@ TEST_F(FrmNetwork, NoBackupsShowTwoMessageRowsAndNoRestoreButton) {
         EXPECT_EQ(screen.rows[1].text, ":(");
         EXPECT_FALSE(screen.restoreButtonShown);
     }
+}
+
+TEST_F(FrmNetwork, AChoiceOutsideTheTableListsNothing) {
+    OpenAndList(kKeystone);
+    const std::vector<BackupListRow> rows = model.Screen().rows;
+    for (const int element : {-1, kRestorableCount, kKindChoices}) {
+        model.ChooseKind(element);
+        EXPECT_EQ(model.Screen().checkedChoice, kKeystone) << element;
+        EXPECT_EQ(model.Screen().rows.size(), rows.size()) << element;
+        EXPECT_FALSE(model.Screen().clockShown) << element;
+    }
+    EXPECT_EQ(waiter.waits, 1);
 }
 
 TEST_F(FrmNetwork, WhileBusyChoicesRowsEscAndButtonsAreIgnored) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+
 #include "app/command_line.h"
+#include "app/unattended.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -49,12 +53,63 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
          kExitNothingDone},
         {"no connection", [](Night& n) { n.state.sharedDriveRoot.clear(); n.state.computerName = "POS1"; },
          kExitNothingDone},
+        {"a close request during a wait",
+         [](Night& n) {
+             n.Put("Keystone abc 0000000001.mdb");
+             n.Put("Keystone abc 0000000001.ldb");
+             n.waiter.endingAt = 3;
+         },
+         kExitInterrupted},
+        {"a close request while the engine worked on the first database",
+         [](Night& n) {
+             n.Put("Keystone abc 0000000001.mdb");
+             n.Put("Pantry abc 0000000001.mdb");
+             n.waiter.endingAtCheck = 2;
+         },
+         kExitInterrupted},
     };
     for (const Case& c : cases) {
         Night n;
         c.arrange(n);
         EXPECT_EQ(n.Run(), c.code) << c.what;
     }
+}
+
+TEST(UnattendedRun, AnInterruptedRunEndsAfterTheEngineCallUnderWayWithItsOwnRecord) {
+    Night n;
+    n.Put("Keystone abc 0000000001.mdb");
+    n.Put("Pantry abc 0000000001.mdb");
+    n.waiter.endingAtCheck = 2;
+    EXPECT_EQ(n.Run(), kExitInterrupted);
+    EXPECT_EQ(n.engine.calls.size(), 2u) << "the version, then Keystone's compaction only";
+    EXPECT_EQ(n.drives.ReadFile("G:\\Shared\\Pantry abc 0000000001.mdb"), "data");
+    EXPECT_EQ(EndRecord(kExitInterrupted), "Fin: interrumpido (codigo de salida 4)");
+    EXPECT_NE(UsageLines()[8].find("4 interrumpido"), std::string::npos) << UsageLines()[8];
+}
+
+// A lock file recreated within every minute is never left over: at night the
+// database fails its row after half an hour and the others are still done.
+TEST(UnattendedRun, ADatabaseStillLockedAfterThirtyMinutesFailsItsRow) {
+    Night n;
+    n.Put("Keystone abc 0000000001.mdb");
+    n.Put("Pantry abc 0000000001.mdb");
+    const std::string lock = "G:\\Shared\\Keystone abc 0000000001.ldb";
+    n.drives.WriteFile(lock, "POS1");
+    n.waiter.onWait = [&](int wait) {
+        if (wait % 50 != 0) return;
+        n.drives.WriteFile(lock, "POS1");
+        std::filesystem::last_write_time(n.drives.Local(lock),
+                                         std::filesystem::file_time_type::clock::now() + std::chrono::seconds(wait));
+    };
+    EXPECT_EQ(n.Run(), kExitSomeFailed);
+    EXPECT_EQ(n.waiter.waits, 1800);
+    EXPECT_EQ(n.clock.now, (DateTime{2026, 12, 5, 10, 15, 10}));
+    EXPECT_EQ(n.drives.ReadFile("G:\\Shared\\Keystone abc 0000000001.mdb"), "data");
+    EXPECT_NE(n.drives.ReadFile("G:\\Shared\\Pantry abc 0000000001.mdb"), "data");
+    EXPECT_EQ(n.dialogs.Texts(), (std::vector<std::string>{"Pantry OK!\r", "Error Keystone :(\r"}));
+    EXPECT_NE(n.drives.ReadFile("G:\\Shared\\Errors.txt")
+                  .find("\"Corvane - DBCOMPACT40 Keystone 2\",\"Error: 32 | Sigue en uso tras 30 minutos de espera\""),
+              std::string::npos);
 }
 
 TEST(UnattendedRun, TheStatusLineIsLoggedWhenItSaysSomethingNew) {

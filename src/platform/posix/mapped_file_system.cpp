@@ -21,6 +21,7 @@
 #include "base/text.h"
 #include "base/text_file.h"
 #include "platform/posix/ansi_codec.h"
+#include "platform/write_all.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
@@ -307,15 +308,26 @@ Status MappedFileSystem::Copy(const std::string& from, const std::string& to, co
         const long read = in.Read(buffer.data(), static_cast<unsigned>(buffer.size()));
         if (read < 0) return FailErrno(source, "CopyFileEx");
         if (read == 0) break;
-        for (long done = 0; done < read;) {
-            const long written = out.Write(buffer.data() + done, static_cast<std::size_t>(read - done));
-            if (written < 0) return FailErrno(target, "CopyFileEx");
-            done += written;
-        }
+        const Status wrote = WriteAll(buffer.data(), static_cast<std::size_t>(read), [&](const char* data, std::size_t size) {
+            const long written = out.Write(data, size);
+            if (written < 0) return WriteStep{false, 0, FailErrno(target, "CopyFileEx")};
+            return WriteStep{true, static_cast<std::size_t>(written), {}};
+        }, "CopyFileEx");
+        if (!wrote) return wrote;
         copied += static_cast<std::uint64_t>(read);
     }
-    if (!out.Sync()) return FailErrno(target, "FlushFileBuffers");
     if (progress) progress(copied, copied);
+    return Status::Ok();
+}
+
+Status MappedFileSystem::Flush(const std::string& path) {
+    const fs::path local = Resolve(path);
+    if (local.empty()) return Unmapped(path, "CreateFile");
+    std::error_code ec;
+    if (fs::is_directory(local, ec)) return Fail(kAccessDenied, "CreateFile");
+    Fd file(local, O_WRONLY);
+    if (!file) return FailErrno(local, "CreateFile");
+    if (!file.Sync()) return FailErrno(local, "FlushFileBuffers");
     return Status::Ok();
 }
 

@@ -7,6 +7,7 @@
 #include "base/text.h"
 #include "base/text_file.h"
 #include "platform/win32/handles.h"
+#include "platform/write_all.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wide.h"
 
@@ -52,16 +53,14 @@ void AddFile(const std::string& folder, const WIN32_FIND_DATAW& data, std::vecto
     entry.created = TicksOf(data.ftCreationTime);
 }
 
-Status WriteAll(HANDLE file, const std::string& bytes) {
-    const char* data = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
+Status WriteFully(HANDLE file, const std::string& bytes) {
+    return WriteAll(bytes.data(), bytes.size(), [file](const char* data, std::size_t size) {
         DWORD written = 0;
-        if (!::WriteFile(file, data, static_cast<DWORD>(left), &written, nullptr)) return LastErrorFailure("WriteFile");
-        data += written;
-        left -= written;
-    }
-    return Status::Ok();
+        if (!::WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr)) {
+            return WriteStep{false, 0, LastErrorFailure("WriteFile")};
+        }
+        return WriteStep{true, written, {}};
+    }, "WriteFile");
 }
 
 DWORD CALLBACK OnCopyProgress(LARGE_INTEGER total, LARGE_INTEGER copied, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
@@ -155,16 +154,17 @@ Status Win32FileSystem::Copy(const std::string& from, const std::string& to, con
         return LastErrorFailure("CopyFileEx");
     }
     // A backup kept read-only would come out read-only too: the copy is about
-    // to be flushed and put in a database's place, where it must be writable.
+    // to be put in a database's place, where it must be writable.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
         if (!::SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY)) {
             return LastErrorFailure("SetFileAttributes");
         }
     }
-    // The rename that usually follows must never put half-written bytes in place.
-    return FlushToDisk(target);
+    return Status::Ok();
 }
+
+Status Win32FileSystem::Flush(const std::string& path) { return FlushToDisk(Widen(path)); }
 
 Status Win32FileSystem::Replace(const std::string& from, const std::string& to) {
     // One rename: the old file stays whole until the new one takes its name.
@@ -186,7 +186,7 @@ Status Win32FileSystem::WriteText(const std::string& path, const std::string& te
     UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastErrorFailure("CreateFile");
-    return WriteAll(file.Get(), ToAnsi(text));
+    return WriteFully(file.Get(), ToAnsi(text));
 }
 
 Status Win32FileSystem::AppendText(const std::string& path, const std::string& text) {

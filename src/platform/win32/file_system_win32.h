@@ -18,6 +18,7 @@ public:
     Status AppendText(const std::string& path, const std::string& text) override;
     Status ReadText(const std::string& path, std::string& text) override;
     Status ReadBytes(const std::string& path, std::string& bytes) override;
+    Status Flush(const std::string& path) override;
     Status Link(const std::string& existing, const std::string& newName) override;
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override;
 };

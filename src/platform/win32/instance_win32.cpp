@@ -44,17 +44,30 @@ HWND MainWindowOf(HWND appWindow) {
 // the main window it owns, and leave an invisible process holding the mutex
 // that keeps every later copy away. It ends the program as the main window's
 // close does.
+//
+// In the run nobody watches, the hidden owner is its only window: there the
+// request becomes WM_QUIT, which ends the run's next wait or step, so the
+// run log gets its last record and the exit code says the run was stopped.
+constexpr LONG_PTR kUnattendedMark = 1;
+
 LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const bool unattended = ::GetWindowLongPtrW(window, GWLP_USERDATA) == kUnattendedMark;
     if (message == WM_CLOSE) {
-        Win32Process().End(0);
+        if (!unattended) Win32Process().End(0);
+        ::PostQuitMessage(0);
         return 0;
+    }
+    if (message == WM_QUERYENDSESSION && unattended) {
+        ::PostQuitMessage(0);
+        return TRUE;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
-Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName) {
+Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName)
+    : unattendedName_(std::wstring(mutexName) + L".Reparar") {
     mutex_.Reset(::CreateMutexW(nullptr, FALSE, mutexName));
     const DWORD error = ::GetLastError();
     // Access denied: the mutex exists, made by a copy that runs elevated or as
@@ -90,6 +103,17 @@ bool Win32Instance::ActivatePrevious(const std::string& appTitle) {
         ::SetForegroundWindow(mainWindow);
     }
     return true;
+}
+
+bool Win32Instance::UnattendedRunning() {
+    const UniqueHandle probe(::OpenMutexW(SYNCHRONIZE, FALSE, unattendedName_.c_str()));
+    // Refused: it exists, held by a copy running as another user.
+    return probe || ::GetLastError() == ERROR_ACCESS_DENIED;
+}
+
+void Win32Instance::MarkUnattended() {
+    unattendedMutex_.Reset(::CreateMutexW(nullptr, FALSE, unattendedName_.c_str()));
+    ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, kUnattendedMark);
 }
 
 void Win32Process::End(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }

@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
 
+#include <string>
+
 #include "platform/instance.h"
 #include "platform/process.h"
 #include "platform/win32/handles.h"
@@ -21,11 +23,19 @@ public:
 
     bool AnotherIsRunning() override { return anotherRunning_; }
     bool ActivatePrevious(const std::string& appTitle) override;
+    bool UnattendedRunning() override;
+
+    // This copy is the run nobody watches: later copies can tell, and a close
+    // request (a task ended, a shutdown) ends the run after the step under
+    // way, through the message pump, instead of the process at once.
+    void MarkUnattended();
 
     HWND AppWindow() const { return appWindow_.Get(); }
 
 private:
+    std::wstring unattendedName_;
     UniqueHandle mutex_;
+    UniqueHandle unattendedMutex_;
     bool anotherRunning_ = false;
     UniqueWindow appWindow_;
 };

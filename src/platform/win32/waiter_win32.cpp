@@ -16,4 +16,9 @@ bool Win32Waiter::WaitOneSecond() {
     return pump_.WaitUntil(::GetTickCount64() + kOneSecondMs);
 }
 
+bool Win32Waiter::StillRunning() {
+    // A deadline already passed: what is queued is handled, nothing waited for.
+    return !betweenSteps_ || pump_.WaitUntil(0);
+}
+
 }  // namespace corvane::win32

@@ -8,12 +8,17 @@ namespace corvane::win32 {
 // painting and answering, and a close request ends the wait at once.
 class Win32Waiter : public Waiter {
 public:
-    explicit Win32Waiter(MessagePump& pump) : pump_(pump) {}
+    // betweenSteps: StillRunning() drains the queue (the run nobody watches,
+    // whose close request arrives while the engine works); otherwise it only
+    // says yes, and windows answer in the waits as they always have.
+    explicit Win32Waiter(MessagePump& pump, bool betweenSteps = false) : pump_(pump), betweenSteps_(betweenSteps) {}
 
     bool WaitOneSecond() override;
+    bool StillRunning() override;
 
 private:
     MessagePump& pump_;
+    bool betweenSteps_;
 };
 
 }  // namespace corvane::win32

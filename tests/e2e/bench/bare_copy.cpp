@@ -1,9 +1,12 @@
 // The yardstick of scripts/bench-restore: the least a program does to copy a
 // file with the system's own call, timed inside the process like the
 // product's side. With "flush", the copy is then flushed to the disk, as
-// the product must before it renames the copy over a database.
+// the product must before it renames the copy over a database. With "swap
+// LIVE", the floor of any safe restore: the copy, its flush, then one rename
+// of TO over LIVE (which the caller gives another name first, as the
+// restore keeps the replaced database, so the rename frees nothing).
 //
-//   corvane_bare_copy FROM TO [flush]
+//   corvane_bare_copy FROM TO [flush | swap LIVE]
 //
 // Prints "elapsed_ms".
 
@@ -13,9 +16,10 @@
 #include <string>
 
 int wmain(int argc, wchar_t** argv) {
-    const bool flush = argc == 4 && std::wstring(argv[3]) == L"flush";
+    const bool swap = argc == 5 && std::wstring(argv[3]) == L"swap";
+    const bool flush = swap || (argc == 4 && std::wstring(argv[3]) == L"flush");
     if (argc != 3 && !flush) {
-        std::fputs("usage: corvane_bare_copy FROM TO [flush]\n", stderr);
+        std::fputs("usage: corvane_bare_copy FROM TO [flush | swap LIVE]\n", stderr);
         return 2;
     }
     LARGE_INTEGER frequency, started, ended;
@@ -33,6 +37,10 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         CloseHandle(file);
+    }
+    if (swap && !MoveFileExW(argv[2], argv[4], MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        std::fprintf(stderr, "MoveFileExW failed: error %lu\n", GetLastError());
+        return 1;
     }
     QueryPerformanceCounter(&ended);
     const double ticks = static_cast<double>(ended.QuadPart - started.QuadPart);

@@ -1,16 +1,14 @@
 // The product's side of scripts/bench-restore, timed inside the process so
 // Wine's start-up stays out of the figure.
 //
-//   corvane_restore_bench copy BACKUP LIVE
-//       the restore's copy path: Win32FileSystem::Copy of the backup into the
-//       restore's temporary file beside LIVE (flushed to the disk), then the
-//       one rename over LIVE
 //   corvane_restore_bench restore BACKUP LIVE
-//       RestoreBackup itself: the header check, the wait (no lock file), the
-//       same copy and rename, and the replaced database kept in _Reemplazadas
-//       (a second copy of LIVE's size)
+//       RestoreBackup itself, for Keystone: the kind and header checks, the
+//       wait (no lock file), the replaced database kept as a generation in
+//       _Reemplazadas (a second name), the copy into this computer's
+//       temporary file, its flush, the one rename, the generation named and
+//       the oldest beyond three removed
 //
-// Prints "bytes", "elapsed_ms" and, for copy, "copy_ms" and "replace_ms".
+// Prints "bytes" and "elapsed_ms".
 
 #include <windows.h>
 
@@ -37,6 +35,7 @@ struct NoDialogs : Dialogs {
 struct NoInstance : Instance {
     bool AnotherIsRunning() override { return false; }
     bool ActivatePrevious(const std::string&) override { return false; }
+    bool UnattendedRunning() override { return false; }
 };
 struct NoProcess : Process {
     void End(int) override {}
@@ -62,8 +61,8 @@ double Ms(const LARGE_INTEGER& from, const LARGE_INTEGER& to) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring mode = argc == 4 ? argv[1] : L"";
-    if (mode != L"copy" && mode != L"restore") {
-        std::fputs("usage: corvane_restore_bench copy|restore BACKUP LIVE\n", stderr);
+    if (mode != L"restore") {
+        std::fputs("usage: corvane_restore_bench restore BACKUP LIVE\n", stderr);
         return 2;
     }
     const std::string backup = win32::Narrow(argv[2]);
@@ -77,24 +76,7 @@ int wmain(int argc, wchar_t** argv) {
         return 1;
     }
 
-    LARGE_INTEGER started, copied, ended;
-    if (mode == L"copy") {
-        const std::string temp = RestoreTempPath(live);
-        QueryPerformanceCounter(&started);
-        const Status copy = files.Copy(backup, temp, [](std::uint64_t, std::uint64_t) {});
-        QueryPerformanceCounter(&copied);
-        const Status replace = copy ? files.Replace(temp, live) : copy;
-        QueryPerformanceCounter(&ended);
-        if (!replace) {
-            std::fprintf(stderr, "copy path failed: %s %s\n", replace.where.c_str(), replace.Describe().c_str());
-            return 1;
-        }
-        std::printf("bytes\t%llu\nelapsed_ms\t%.3f\ncopy_ms\t%.3f\nreplace_ms\t%.3f\n",
-                    static_cast<unsigned long long>(bytes), Ms(started, ended), Ms(started, copied),
-                    Ms(copied, ended));
-        return 0;
-    }
-
+    LARGE_INTEGER started, ended;
     ProgramState state;
     NoDialogs dialogs;
     win32::Win32SystemInfo system;
@@ -108,7 +90,8 @@ int wmain(int argc, wchar_t** argv) {
     CountingProgress progress;
 
     QueryPerformanceCounter(&started);
-    const RestoreResult result = RestoreBackup(context, waiter, window, progress, backup, live);
+    constexpr int kKeystone = 3;
+    const RestoreResult result = RestoreBackup(context, waiter, window, progress, kKeystone, backup, live);
     QueryPerformanceCounter(&ended);
     if (result.end != RestoreEnd::Restored) {
         std::fprintf(stderr, "restore did not end restored (%d): %s\n", static_cast<int>(result.end),
@@ -117,5 +100,6 @@ int wmain(int argc, wchar_t** argv) {
     }
     std::printf("bytes\t%llu\nelapsed_ms\t%.3f\npercents_shown\t%d\n", static_cast<unsigned long long>(bytes),
                 Ms(started, ended), progress.percents);
+    if (!result.message.empty()) std::fprintf(stderr, "note: %s\n", result.message.c_str());
     return 0;
 }

@@ -40,8 +40,16 @@ databases() {
   for kind in "$@"; do head -c 3000 /dev/urandom >"$folder/$(name "$kind")"; done
 }
 
-# snapshot FOLDER: every file's name and content digest.
-snapshot() { (cd "$1" && find . -type f -exec md5sum {} + | sort -k2); }
+# snapshot FOLDER: every file's name and content digest, the kept
+# generations in _Reemplazadas aside.
+snapshot() { (cd "$1" && find . -type f -not -path './_Reemplazadas/*' -exec md5sum {} + | sort -k2); }
+
+# kept FOLDER: "<digest> <kind's file name>" of each generation in
+# FOLDER\_Reemplazadas, the stamp taken out of its name.
+kept() {
+  (cd "$1/_Reemplazadas" 2>/dev/null && find . -type f -exec md5sum {} + |
+    sed -E 's| \./(.*) [0-9]{6}-[0-9]{6}\.mdb$| ./\1.mdb|' | sort -k2) || true
+}
 
 inode() { stat -c %i "$1"; }
 
@@ -138,6 +146,11 @@ main_machine() {
   # renamed copies, and nothing else left in the folder.
   expect_eq "$(snapshot "$shared")" "$(grep -v KeystoneC.mdb <<<"$before")" "the shared data folder after the run"
   [ "$(inode "$shared/$(name Keystone)")" != "$keystoneInode" ] || fail "the Keystone database was not replaced"
+  # Each database the run replaced is kept as it was: the file itself, under a second name.
+  expect_eq "$(kept "$shared")" "$(grep -v -e KeystoneC.mdb -e Tollgate -e Chronicle <<<"$before")" \
+    "the databases kept in _Reemplazadas"
+  expect_eq "$(inode "$shared/_Reemplazadas/$(name Keystone | sed 's/\.mdb$//') "*.mdb)" "$keystoneInode" \
+    "the kept Keystone database's file"
   [ ! -e "$shared/Errors.txt" ] || fail "records in Errors.txt: $(cat "$shared/Errors.txt")"
 }
 

@@ -9,7 +9,7 @@ source "$(dirname "$0")/../lib.sh"
 readonly LIVE="Keystone 12345 0000000001.mdb"
 # Places on the screen at 96 dpi, client coordinates of the restore screen:
 # its panel stands 90 twips above the client area.
-readonly RESTORE_X=564 RESTORE_Y=538 BACK_X=88 BACK_Y=518 FIRST_ROW_X=520 FIRST_ROW_Y=26
+readonly RESTORE_X=564 RESTORE_Y=538 BACK_X=88 BACK_Y=518 FIRST_ROW_X=520 FIRST_ROW_Y=26 ROW_HEIGHT=18
 
 # database FILE FILL: a whole database file of the newer format, one page of
 # the engine's header and two more of FILL.
@@ -34,6 +34,9 @@ start() {
   database "$SHARED/_BackUps/Keystone 12345 0000000001 261203-0400.mdb" C
   database "$SHARED/_BackUps/Keystone 12345 0000000001 261202-0400Z.mdb" B
   database "$SHARED/_BackUps/Pantry 12345 0000000001 261203-0400.mdb" P
+  database "$SHARED/Pantry 12345 0000000001.mdb" Q
+  # Listed under Pantry too (its name holds "Pantry"), and the newest there.
+  database "$SHARED/_BackUps/Pantry Backlog 12345 0000000001 261204-0400.mdb" K
   map_drive g "$VENUE/g"
   start_program corvane "$PROGRAM_PATH"
   wait_main_window >/dev/null || fail "the main window did not appear"
@@ -57,7 +60,8 @@ at() {
 }
 
 listed() { [ "$(at "$RESTORE_X" "$RESTORE_Y")" = "192 0 192" ]; }
-row_selected() { [ "$(at 485 "$FIRST_ROW_Y")" = "0 0 255" ]; }
+row_y() { echo $((FIRST_ROW_Y + $1 * ROW_HEIGHT)); }
+row_selected() { [ "$(at 485 "$(row_y "${1:-0}")")" = "0 0 255" ]; }
 
 click() { drv click --class CorvaneFrmNetwork "$@" >/dev/null || fail "could not click $*"; }
 
@@ -67,10 +71,12 @@ choose() {
   wait_until 10 "the $1 backups to be listed" listed || fail "no restore button after choosing $1"
 }
 
-select_newest() {
-  click "$FIRST_ROW_X" "$FIRST_ROW_Y"
-  wait_until 10 "the first row to be selected" row_selected || fail "the first row is not shown selected"
+# select_row N: the Nth row from the top (0: the newest backup).
+select_row() {
+  click "$FIRST_ROW_X" "$(row_y "$1")"
+  wait_until 10 "row $1 to be selected" row_selected "$1" || fail "row $1 is not shown selected"
 }
+select_newest() { select_row 0; }
 
 expect_box() {
   local out
@@ -83,6 +89,24 @@ expect_box() {
 answer() { drv answer --title 'ATENCION!!!' --button "$1" >/dev/null || fail "could not answer $1"; }
 
 digest() { md5sum <"$1"; }
+# generations STEM: the digests of the kept generations of STEM, oldest first.
+generations() {
+  local kept
+  for kept in "$SHARED/_Reemplazadas/$1 "[0-9][0-9][0-9][0-9][0-9][0-9]-[0-9][0-9][0-9][0-9][0-9][0-9].mdb; do
+    [ -e "$kept" ] && digest "$kept"
+  done
+  return 0
+}
+# restore_row N KIND: row N restored under KIND, Yes, and the success box.
+restore_row() {
+  select_row "$1"
+  click "$RESTORE_X" "$RESTORE_Y"
+  expect_box "Restauramos la Base '$2'?" "yes no" question
+  answer yes
+  expect_box 'La Base fue Actualizada Exitosamente!' ok none
+  answer ok
+  wait_until 10 "the selection to be cleared" not_selected || fail "the row is still selected after the restore"
+}
 backups() { (cd "$SHARED/_BackUps" && md5sum -- *); }
 
 # Shift+R, Keystone, the newest backup first, restored: the live database
@@ -105,7 +129,7 @@ newest() {
   expect_eq "$(digest "$SHARED/$LIVE")" "$(digest "$SHARED/_BackUps/Keystone 12345 0000000001 261203-0400.mdb")" \
     "the live database after the restore"
   expect_eq "$(backups)" "$before" "the backups after the restore"
-  expect_eq "$(digest "$SHARED/_Reemplazadas/$LIVE")" "$oldLive" "the replaced database, kept"
+  expect_eq "$(generations "${LIVE%.mdb}")" "$oldLive" "the replaced database, kept"
   expect_eq "$(find "$SHARED" -maxdepth 1 -name '*.tmp' | wc -l)" 0 "temporary files left"
   wait_until 10 "the selection to be cleared" not_selected || fail "the row is still selected after the restore"
 }
@@ -194,10 +218,51 @@ second_start() {
   expect_eq "$(drv count --class CorvaneFMain | field count)" 0 "main windows shown after the hand-over"
 }
 
+# The wrong day first, then the right one: both replaced databases are kept,
+# each under its own dated name.
+two_in_a_row() {
+  start two_in_a_row
+  local original wrong
+  original=$(digest "$SHARED/$LIVE")
+  wrong=$(digest "$SHARED/_BackUps/Keystone 12345 0000000001 261202-0400Z.mdb")
+  open_restore
+  choose Keystone
+  restore_row 1 Keystone
+  expect_eq "$(digest "$SHARED/$LIVE")" "$wrong" "the live database after the first restore"
+  restore_row 0 Keystone
+  expect_eq "$(digest "$SHARED/$LIVE")" "$(digest "$SHARED/_BackUps/Keystone 12345 0000000001 261203-0400.mdb")" \
+    "the live database after the second restore"
+  expect_eq "$(generations "${LIVE%.mdb}")" "$original"$'\n'"$wrong" "the databases kept, oldest first"
+}
+
+# Under Pantry the list shows Backlog's backups too: the newest row is one.
+# It is refused before anything is touched; Pantry's own backup then goes in.
+other_kind() {
+  start other_kind
+  local live="$SHARED/Pantry 12345 0000000001.mdb" oldLive
+  oldLive=$(digest "$live")
+  open_restore
+  choose Pantry
+  select_newest
+  click "$RESTORE_X" "$RESTORE_Y"
+  expect_box "Restauramos la Base 'Pantry'?" "yes no" question
+  answer yes
+  expect_box "La Copia es de 'Pantry Backlog', no de 'Pantry':"$'\r''G:\Shared\_BackUps\Pantry Backlog 12345 0000000001 261204-0400.mdb'$'\r\r''La Base Actual Quedo Como Estaba.' ok stop
+  answer ok
+  expect_eq "$(digest "$live")" "$oldLive" "the live Pantry database after the refusal"
+  [ -z "$(generations 'Pantry 12345 0000000001')" ] || fail "the refusal kept a database"
+  grep -qF 'Pantry Backlog 12345 0000000001 261204-0400.mdb","MONITOR","Quorra"' "$SHARED/Errors.txt" ||
+    fail "no record of the refusal in Errors.txt"
+  restore_row 1 Pantry
+  expect_eq "$(digest "$live")" "$(digest "$SHARED/_BackUps/Pantry 12345 0000000001 261203-0400.mdb")" \
+    "the live Pantry database after its own backup"
+  expect_eq "$(generations 'Pantry 12345 0000000001')" "$oldLive" "the Pantry database kept"
+}
+
 case ${1:-} in
-  newest | no_row_then_no | esc_and_back | waits_on_lock | second_start) "$1" ;;
+  newest | no_row_then_no | esc_and_back | waits_on_lock | second_start | two_in_a_row | other_kind) "$1" ;;
   *)
-    echo "usage: $0 newest|no_row_then_no|esc_and_back|waits_on_lock|second_start" >&2
+    echo "usage: $0 newest|no_row_then_no|esc_and_back|waits_on_lock|second_start|two_in_a_row|other_kind" >&2
     exit 2
     ;;
 esac

@@ -123,10 +123,51 @@ second_run() {
   expect_eq "$(wait_exit first 30)" 0 "exit code of the first run"
 }
 
+# waiting_on_lock: the run's debug log says it waits on a lock file.
+waiting_on_lock() { grep -qF 'TrafficLight: esperando' "$PROGRAM_DIR/"*' MONITOR Corvane.deb' 2>/dev/null; }
+
+# A close request (what taskkill without /F and a shutdown send) to the run's
+# only window during a wait: the run ends with its own exit code and its Fin
+# record, the database untouched.
+close_during_wait() {
+  start close_during_wait
+  databases Keystone
+  printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
+  : >"$PROGRAM_DIR/Corvane.deb"
+  local before
+  before=$(md5sum <"$SHARED/Keystone abc $NUMBER.mdb")
+  start_program corvane "$PROGRAM_PATH" /reparar
+  wait_until 20 "the run to wait on the lock file" waiting_on_lock || fail "the run did not wait"
+  drv close --class ThunderRT6Main --title Corvane --hidden >/dev/null || fail "could not send the close request"
+  expect_eq "$(wait_exit corvane 20)" 4 "exit code of a run asked to close"
+  expect_log "Fin: interrumpido (codigo de salida 4)"
+  expect_eq "$(md5sum <"$SHARED/Keystone abc $NUMBER.mdb")" "$before" "the database after the close request"
+  expect_eq "$(engine_journal | grep -c CompactDatabase || true)" 0 "compactions after the close request"
+}
+
+# Corvane started by hand while the nightly run works: a box says so, and the
+# nightly run goes on to its end.
+start_during_night() {
+  start start_during_night
+  databases Keystone
+  printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
+  : >"$PROGRAM_DIR/Corvane.deb"
+  start_program night "$PROGRAM_PATH" /reparar
+  wait_until 20 "the run to wait on the lock file" waiting_on_lock || fail "the run did not wait"
+  start_program byhand "$PROGRAM_PATH"
+  local out
+  out=$(drv box --title 'ATENCION!!!' --timeout 20) || fail "no box for the start by hand"
+  expect_eq "$(field text <<<"$out")" $'Corvane Esta Reparando las Bases sin Ventana en esta Maquina\r(la Tarea Programada /reparar).\r\rVuelva a Abrirlo Cuando Termine.' "text of the box"
+  drv answer --title 'ATENCION!!!' --button ok >/dev/null || fail "could not answer the box"
+  expect_eq "$(wait_exit byhand 20)" 0 "exit code of the start by hand"
+  rm "$SHARED/Keystone abc $NUMBER.ldb"
+  expect_eq "$(wait_exit night 30)" 0 "exit code of the nightly run"
+}
+
 case ${1:-} in
-  main_machine | duplicates | held_open | usage_error | second_run) "$1" ;;
+  main_machine | duplicates | held_open | usage_error | second_run | close_during_wait | start_during_night) "$1" ;;
   *)
-    echo "usage: $0 main_machine|duplicates|held_open|usage_error|second_run" >&2
+    echo "usage: $0 main_machine|duplicates|held_open|usage_error|second_run|close_during_wait|start_during_night" >&2
     exit 2
     ;;
 esac
