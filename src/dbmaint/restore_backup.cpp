@@ -88,7 +88,7 @@ public:
             RemoveTemp();
             return Failed(copied);
         }
-        KeepReplaced();
+        const std::string kept = KeepReplaced();
         // One rename: at every moment the database is whole under its own
         // name, the old one or the restored one, even if the program is killed.
         if (Status replaced = files_.Replace(temp_, livePath_); !replaced) {
@@ -96,7 +96,7 @@ public:
             return Failed(replaced);
         }
         AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_);
-        return {RestoreEnd::Restored, {}};
+        return {RestoreEnd::Restored, {}, kept};
     }
 
 private:
@@ -135,7 +135,8 @@ private:
     // below nothing to free; where the file system has no such names, a
     // copy. Either is made under a passing name and then renamed, so the
     // previous kept database stays until the new one is whole.
-    void KeepReplaced() {
+    // The kept file's path, or nothing when none could be made.
+    std::string KeepReplaced() {
         const std::string kept = ReplacedCopyPath(livePath_);
         const std::string making = kept + ".nueva";
         Status keptOk = files_.CreateFolder(FolderOf(kept));
@@ -143,7 +144,9 @@ private:
         if (keptOk && files_.Lookup(making) == EntryKind::File) keptOk = files_.Delete(making);
         if (keptOk && !files_.Link(livePath_, making)) keptOk = files_.Copy(livePath_, making);
         if (keptOk) keptOk = files_.Replace(making, kept);
-        if (!keptOk) Record(keptOk, kept);
+        if (keptOk) return kept;
+        Record(keptOk, kept);
+        return {};
     }
 
     // A partial copy, or one the rename did not take, is removed now rather
@@ -222,7 +225,7 @@ RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort&
         return {RestoreEnd::Refused, checked.text + "\r\rLa Base Actual Quedo Como Estaba."};
     }
     // The wait's first ten seconds show no line of their own.
-    const std::string doing = "Restaurando " + NameInRun(livePath);
+    const RunStatus doing{RunAction::Restoring, NameInRun(livePath)};
     progress.SetStatus(doing);
     if (TrafficLight(context, waiter, window, progress, livePath, kLabel) == WaitEnd::ProgramEnding) {
         return {RestoreEnd::ProgramEnding, {}};

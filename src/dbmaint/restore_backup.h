@@ -20,6 +20,7 @@ enum class RestoreEnd {
 struct RestoreResult {
     RestoreEnd end = RestoreEnd::Restored;
     std::string message;  // the Spanish text for the user when refused or failed
+    std::string keptPath;  // Restored: where the replaced database was kept; empty if it could not be
 };
 
 // The folder's one temporary file of a restore: a name neither scan takes
