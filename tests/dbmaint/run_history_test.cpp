@@ -99,38 +99,11 @@ TEST(RunHistory, RowsThatFailOrAreNeverTriedSaySo) {
         << "the wait that ended the program showed no line yet";
 }
 
-TEST(RunHistory, ADatabaseAboveTheWarningSizeIsWarnedAndTheSmallOneIsNot) {
-    Venue v;
-    v.engine.version = "3.5";  // repaired in place: the size stays
-    std::filesystem::resize_file(v.drives.Local(kKeystone), 1650 * kMiB);  // sparse: nothing is written
-    EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
-    const std::vector<std::string> records = v.Records();
-    EXPECT_EQ(records[1], "MONITOR Keystone: reparada, 1650,0 MB -> 1650,0 MB (0 %), 0 s");
-    EXPECT_EQ(records[2],
-              "MONITOR AVISO Keystone: 1650,0 MB, pasa de las tres cuartas partes del limite de 2 GB de Access");
-    ASSERT_EQ(v.history.NearLimit().size(), 1u);
-    EXPECT_EQ(v.history.NearLimit()[0].name, "Keystone");
-    EXPECT_EQ(v.history.NearLimit()[0].size, 1650 * kMiB);
-}
-
 TEST(RunHistory, ALogThatCannotBeWrittenNeverStopsTheRun) {
     Venue v;
     v.files.Fail(Op::AppendText).OnPathsWith("Corvane.log");
     EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
     EXPECT_EQ(v.drives.ReadFile(kPantry), std::string(200 * 1024, 'p') + testing::FakeEngine::kCompactedMark);
-}
-
-TEST(RunHistory, ARunIsFramedByItsStartAndItsEndAndAnEndingProgramClosesIt) {
-    Venue v;
-    RecordedEnd end(v.history, v.process);
-    v.history.Start("DB REPAIR");
-    EXPECT_TRUE(v.history.Running());
-    end.End(0);
-    EXPECT_EQ(v.process.endedWith, 0);
-    EXPECT_FALSE(v.history.Running());
-    end.End(0);  // a second end has no run to close
-    EXPECT_EQ(v.Records(), (std::vector<std::string>{"MONITOR Inicio: DB REPAIR, Corvane v25.0.0",
-                                                     "MONITOR Fin: el programa se cerro antes de terminar"}));
 }
 
 }  // namespace

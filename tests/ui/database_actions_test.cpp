@@ -47,6 +47,10 @@ TEST(DatabaseActions, ARunNearTheLimitEndsWithOneBoxNamingOnlyTheBigDatabase) {
     EXPECT_NE(warning.text.find("\rKeystone: 1650,0 MB\r"), std::string::npos) << warning.text;
     EXPECT_EQ(warning.text.find("Pantry"), std::string::npos) << "the small database is not named";
     EXPECT_EQ(p.window.events, (std::vector<std::string>{"busy", "idle"})) << "the box comes after the run";
+    EXPECT_NE(p.Log().find(" MONITOR AVISO Keystone: 1650,0 MB, pasa de las tres cuartas partes del limite de 2 GB "
+                           "de Access\r\n"),
+              std::string::npos);
+    EXPECT_EQ(p.Log().find("AVISO Pantry"), std::string::npos);
 }
 
 TEST(DatabaseActions, EachRunIsFramedInTheLogAndAnEndingProgramStillClosesIt) {

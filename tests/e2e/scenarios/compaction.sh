@@ -343,74 +343,11 @@ lock_unreadable() {
   expect_idle "the run"
 }
 
-run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
-
-# expect_log REGEX: a record of Corvane.log, after its date, time and computer, matches.
-expect_log() {
-  grep -qE "^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} MONITOR $1\$" < <(run_log) ||
-    fail "Corvane.log lacks ${1@Q}; it holds: $(run_log)"
-}
-
-# An interactive compaction leaves its history in Corvane.log: the start,
-# each database with its size before and after and its time, the end.
-run_history() {
-  start run_history MONITOR
-  install_test_engine 3.6
-  local shared="$VENUE/g/Shared"
-  mkdir -p "$shared"
-  head -c $((3 * 1024 * 1024)) /dev/urandom >"$shared/$(name Keystone)"
-  head -c 3000 /dev/urandom >"$shared/$(name Ledgers)"
-  map_drive g "$VENUE/g"
-  run_program
-  keys shift+d
-  expect_result $'Keystone OK!\rLedgers OK!\r'
-  expect_no_box "after the summary (no database near the limit)"
-  expect_idle "the run"
-  expect_eq "$(run_log | head -n 1 | cut -d' ' -f3-)" "MONITOR Inicio: DB REPAIR, Corvane v25.0.0" "first record"
-  expect_log 'Keystone: compactada, 3,0 MB -> 3,0 MB \(0 %\), [0-9]+ s'
-  expect_log 'Ledgers: compactada, 0,1 MB -> 0,1 MB \(0 %\), [0-9]+ s'
-  expect_eq "$(run_log | tail -n 1 | cut -d' ' -f3-)" "MONITOR Fin: todas las bases reparadas o compactadas" \
-    "last record"
-  expect_eq "$(run_log | grep -c AVISO || true)" 0 "warnings"
-}
-
-# A database of 1.6 GB (a sparse file; the test engine copies it sparse):
-# one warning box after the result box names it with its size, and not the
-# small database beside it; the log has the warning record.
-near_limit() {
-  start near_limit MONITOR
-  install_test_engine 3.6
-  local shared="$VENUE/g/Shared"
-  databases "$shared" Keystone
-  mkdir -p "$shared"
-  printf 'Pantry' >"$shared/$(name Pantry)"
-  truncate -s 1650M "$shared/$(name Pantry)"
-  map_drive g "$VENUE/g"
-  run_program
-  keys shift+d
-  expect_result $'Keystone OK!\rPantry OK!\r' 60
-  local out text
-  out=$(drv box --title 'ATENCION!!!' --timeout 20) || fail "no warning box after the result box"
-  text=$(field text <<<"$out")
-  [[ $text == 'Estas Bases de Datos se Acercan al Limite de 2 GB de Access:'$'\r\r''Pantry: 1650,0 MB'$'\r\r''Access no deja'* ]] ||
-    fail "text of the warning box: ${text@Q}"
-  [[ $text != *Keystone* ]] || fail "the small database is named in the warning: ${text@Q}"
-  expect_eq "$(field icon <<<"$out")" warning "icon of the warning box"
-  expect_eq "$(field buttons <<<"$out")" ok "buttons of the warning box"
-  drv answer --title 'ATENCION!!!' --button ok >/dev/null || fail "could not answer the warning box"
-  expect_no_box "after the warning"
-  expect_idle "the run"
-  expect_log 'Pantry: compactada, 1650,0 MB -> 1650,0 MB \(0 %\), [0-9]+ s'
-  expect_log 'AVISO Pantry: 1650,0 MB, pasa de las tres cuartas partes del limite de 2 GB de Access'
-  expect_eq "$(stat -c %s "$shared/$(name Pantry)")" $((1650 * 1024 * 1024)) "size of the compacted database"
-  [ "$(du -k "$shared/$(name Pantry)" | cut -f1)" -lt 1024 ] || fail "the compacted database is no longer sparse"
-}
-
 case ${1:-} in
   main_machine | other_machine | repair_engine | no_engine | held_open | lock_goes_away | killed | rename_fails | \
-    close_during_wait | lock_unreadable | run_history | near_limit) "$1" ;;
+    close_during_wait | lock_unreadable) "$1" ;;
   *)
-    echo "usage: $0 main_machine|other_machine|repair_engine|no_engine|held_open|lock_goes_away|killed|rename_fails|close_during_wait|lock_unreadable|run_history|near_limit" >&2
+    echo "usage: $0 main_machine|other_machine|repair_engine|no_engine|held_open|lock_goes_away|killed|rename_fails|close_during_wait|lock_unreadable" >&2
     exit 2
     ;;
 esac
