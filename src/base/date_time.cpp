@@ -50,4 +50,13 @@ DateTime AddDays(const DateTime& moment, int days) {
     return NormalisedDateTime(moment.year, moment.month, moment.day + days, moment.hour, moment.minute, moment.second);
 }
 
+long long SecondsBetween(const DateTime& from, const DateTime& to) {
+    const auto seconds = [](const DateTime& t) {
+        return (DaysFromCivil(t.year, static_cast<unsigned>(t.month), static_cast<unsigned>(t.day)) * 24 + t.hour) *
+                   3600 +
+               t.minute * 60 + t.second;
+    };
+    return seconds(to) - seconds(from);
+}
+
 }  // namespace corvane

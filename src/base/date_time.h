@@ -16,4 +16,7 @@ DateTime NormalisedDateTime(int year, int month, int day, long long hour, long l
 
 DateTime AddDays(const DateTime& moment, int days);
 
+// Seconds from one moment to another; negative when to comes first.
+long long SecondsBetween(const DateTime& from, const DateTime& to);
+
 }  // namespace corvane

@@ -8,6 +8,7 @@
 #include "dbmaint/database_kinds.h"
 #include "dbmaint/db_password.h"
 #include "dbmaint/kept_generations.h"
+#include "dbmaint/run_history.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
 #include "platform/dialogs.h"
@@ -27,6 +28,8 @@ constexpr std::array<DbKind, 9> kRepairOrder{
     DbKind::Tollgate, DbKind::Cuebay,    DbKind::Festive, DbKind::Patrons,
 };
 
+constexpr const char* kClosedWhileWaiting = "el programa se cerro durante la espera";
+
 template <std::size_t N>
 int FoundIn(const std::array<DbKind, N>& order, const FolderScan& scan) {
     int found = 0;
@@ -34,9 +37,8 @@ int FoundIn(const std::array<DbKind, N>& order, const FolderScan& scan) {
     return found;
 }
 
-std::string PlaceInRun(const char* doing, const std::string& path, int place, int total) {
-    return std::string(doing) + " " + NameInRun(path) + " (" + std::to_string(place) + " de " +
-           std::to_string(total) + ")";
+RunStatus PlaceInRun(RunAction doing, const std::string& path, int place, int total) {
+    return {doing, NameInRun(path), place, total};
 }
 
 // The row's boxes and summaries say only that it failed; why it failed goes
@@ -94,12 +96,13 @@ void NameKept(DatabaseRun& run, const std::string& label, const std::string& pat
 // compaction into the temporary file and the one-rename swap.
 // true: compacted and in place.
 bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
-                Summaries& summaries) {
+                Summaries& summaries, HistoryRow& record) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
         summaries.errors += std::string(row.errorText) + "\r";
         RecordFailure(run, path, row.label, failure, temp);
+        record.Failed(failure);
         return false;
     };
 
@@ -189,35 +192,44 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
         const std::string temp = folder + info.tempFile;
         // A close request that came during the last engine call ends the run here.
         if (!run.waiter.StillRunning()) return {true, result.done, result.failed};
-        const std::string doing = PlaceInRun("Compactando", path, ++place, total);
+        const RunStatus doing = PlaceInRun(RunAction::Compacting, path, ++place, total);
         run.progress.SetStatus(doing);
+        HistoryRow record(run.history, RunAction::Compacting, path);
 
         if (Status failure; !RemoveStaleCopy(run, temp, failure)) {
             summaries.errors += std::string(row.errorText) + "\r";
             RecordFailure(run, path, row.label, failure, temp);
+            record.Failed(failure);
             ++result.failed;
             continue;
         }
         const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
                                             run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
+        if (waited == WaitEnd::ProgramEnding) {
+            record.Skipped(kClosedWhileWaiting);
+            return {true, result.done, result.failed};
+        }
         if (waited == WaitEnd::TimedOut) {
+            const Status stillInUse = StillInUse(run.waitLimitSeconds);
             summaries.errors += std::string(row.errorText) + "\r";
-            RecordFailure(run, path, row.label, StillInUse(run.waitLimitSeconds), "");
+            RecordFailure(run, path, row.label, stillInUse, "");
+            record.Failed(stillInUse);
             ++result.failed;
             continue;
         }
         if (!DBPassword(context, path)) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
-        if (CompactRow(run, info, path, temp, summaries)) {
+        record.Begin();
+        if (CompactRow(run, info, path, temp, summaries, record)) {
+            record.Done();
             ++result.done;
         } else {
             ++result.failed;
         }
     }
 
-    run.progress.SetStatus("");
+    run.progress.SetStatus({});
     if (!summaries.ok.empty()) Tell(context.dialogs, kAppTitle, summaries.ok);
     if (!summaries.errors.empty()) Tell(context.dialogs, kAppTitle, summaries.errors);
     return result;
@@ -234,24 +246,36 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         if (path.empty()) continue;
         const RowTexts& row = InfoOf(kind).repairRow;
         if (!run.waiter.StillRunning()) return {true, result.done, result.failed};
-        const std::string doing = PlaceInRun("Reparando", path, ++place, total);
+        const RunStatus doing = PlaceInRun(RunAction::Repairing, path, ++place, total);
         run.progress.SetStatus(doing);
+        HistoryRow record(run.history, RunAction::Repairing, path);
         const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
                                             run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
+        if (waited == WaitEnd::ProgramEnding) {
+            record.Skipped(kClosedWhileWaiting);
+            return {true, result.done, result.failed};
+        }
         if (waited == WaitEnd::TimedOut) {
-            RecordFailure(run, path, row.label, StillInUse(run.waitLimitSeconds), "");
+            const Status stillInUse = StillInUse(run.waitLimitSeconds);
+            RecordFailure(run, path, row.label, stillInUse, "");
+            record.Failed(stillInUse);
             ++result.failed;
             Tell(context.dialogs, kAppTitle, row.errorText);
             continue;
         }
         run.progress.SetStatus(doing);
+        record.Begin();
         const EngineStatus repaired = run.engine.RepairDatabase(path);
-        if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
+        if (repaired) {
+            record.Done();
+        } else {
+            RecordFailure(run, path, row.label, repaired.status, "");
+            record.Failed(repaired.status);
+        }
         ++(repaired ? result.done : result.failed);
         Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
     }
-    run.progress.SetStatus("");
+    run.progress.SetStatus({});
     return result;
 }
 

@@ -1,5 +1,5 @@
 #pragma once
-#include <string>
+#include "dbmaint/run_status.h"
 
 namespace corvane {
 
@@ -11,8 +11,8 @@ class ProgressPort {
 public:
     virtual ~ProgressPort() = default;
 
-    // "Compactando Keystone (3 de 9)", "Esperando Keystone: 23 s, en uso en POS1".
-    virtual void SetStatus(const std::string& line) = 0;
+    // What the run is doing; the screen words it (StatusLine).
+    virtual void SetStatus(const RunStatus& status) = 0;
     // 0 to 100, of the file copy that is running.
     virtual void SetCopyProgress(int percent) = 0;
 };

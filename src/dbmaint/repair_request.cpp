@@ -23,4 +23,18 @@ int ExitCodeOf(RepairOutcome outcome) {
     }
 }
 
+std::string OutcomeText(RepairOutcome outcome) {
+    switch (outcome) {
+        case RepairOutcome::NoConnection: return "no se llego a la carpeta de las bases, no se hizo nada";
+        case RepairOutcome::FolderUnreadable: return "no se pudo leer la carpeta de las bases, no se hizo nada";
+        case RepairOutcome::Duplicates: return "bases repetidas, no se hizo nada";
+        case RepairOutcome::EngineMissing: return "falta el motor de bases de datos, no se hizo nada";
+        case RepairOutcome::NothingFound: return "no hay bases de datos que reparar o compactar";
+        case RepairOutcome::AllDone: return "todas las bases reparadas o compactadas";
+        case RepairOutcome::SomeFailed: return "alguna base fallo";
+        case RepairOutcome::ProgramEnding: return "interrumpido";
+    }
+    return {};
+}
+
 }  // namespace corvane

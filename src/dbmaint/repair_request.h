@@ -12,4 +12,7 @@ RepairOutcome LBLDBREPAIRFG_Click(DatabaseRun& run);
 // The exit code of an unattended run that ended so.
 int ExitCodeOf(RepairOutcome outcome);
 
+// How a run that ended so closes its history: "Fin: " and this.
+std::string OutcomeText(RepairOutcome outcome);
+
 }  // namespace corvane

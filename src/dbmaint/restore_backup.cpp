@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <utility>
 
 #include "app/debug_log.h"
 #include "base/text.h"
@@ -105,7 +106,10 @@ public:
         }
         AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_ +
                                       ", la anterior en " + kept_.Dated());
-        return {RestoreEnd::Restored, NameAndPrune()};
+        std::string note = NameAndPrune();
+        // Where the replaced database stands now, for the run's history.
+        const std::string keptPath = note.empty() ? kept_.Dated() : kept_.Passing();
+        return {RestoreEnd::Restored, std::move(note), keptPath};
     }
 
 private:
@@ -238,7 +242,7 @@ RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort&
         return {RestoreEnd::Refused, checked.text + "\r\rLa Base Actual Quedo Como Estaba."};
     }
     // The wait's first ten seconds show no line of their own.
-    const std::string doing = "Restaurando " + NameInRun(livePath);
+    const RunStatus doing{RunAction::Restoring, NameInRun(livePath)};
     progress.SetStatus(doing);
     if (TrafficLight(context, waiter, window, progress, livePath, kLabel) == WaitEnd::ProgramEnding) {
         return {RestoreEnd::ProgramEnding, {}};

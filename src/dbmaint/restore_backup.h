@@ -24,6 +24,7 @@ struct RestoreResult {
     // success box adds, when the replaced database is kept otherwise than
     // planned; usually "".
     std::string message;
+    std::string keptPath;  // Restored: where the replaced database was kept; empty if it could not be
 };
 
 // The temporary file of a restore made on computer: one per computer, so two

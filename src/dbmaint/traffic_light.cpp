@@ -57,12 +57,6 @@ std::string Readable(std::string_view value) {
     return TextOfBytes(Trim(kept));
 }
 
-std::string WaitingLine(const std::string& waitedOn, int seconds, const std::vector<std::string>& holders) {
-    std::string line = "Esperando " + waitedOn + ": " + std::to_string(seconds) + " s";
-    for (std::size_t i = 0; i < holders.size(); ++i) line += (i == 0 ? ", en uso en " : ", ") + holders[i];
-    return line;
-}
-
 }  // namespace
 
 std::vector<std::string> LockSlotNames(std::string_view bytes) {
@@ -172,7 +166,7 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
                 window.ShowMessageText("\r" + path + "\r" + label + "\r" + computer + "\r" + std::to_string(waits),
                                        kCaptionPoints);
             }
-            progress.SetStatus(WaitingLine(waitedOn, waits, holders));
+            progress.SetStatus({RunAction::Waiting, waitedOn, 0, 0, waits, holders});
         }
     }
 }

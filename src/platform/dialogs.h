@@ -4,7 +4,7 @@
 namespace corvane {
 
 enum class Buttons { Ok, YesNo, YesNoCancel };
-enum class Icon { None, Question, Stop };
+enum class Icon { None, Question, Stop, Warning };
 enum class Answer { Ok, Yes, No, Cancel };
 
 struct MessageBoxRequest {

@@ -146,7 +146,8 @@ std::string StatusText(const MainScreen& screen) {
     return screen.status.empty() ? percent : screen.status + "  " + percent;
 }
 
-void MainModel::SetStatus(const std::string& line) {
+void MainModel::SetStatus(const RunStatus& status) {
+    const std::string line = StatusLine(status);
     if (line == screen_.status) return;
     screen_.status = line;
     // The engine call that usually follows keeps the window from painting.

@@ -75,7 +75,7 @@ public:
     void HideForRestore() override;
     void ShowAfterRestore() override;
     // The run's status line, through the progress port.
-    void SetStatus(const std::string& line) override;
+    void SetStatus(const RunStatus& status) override;
     void SetCopyProgress(int percent) override;
 
 private:

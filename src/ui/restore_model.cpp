@@ -1,10 +1,12 @@
 #include "ui/restore_model.h"
 
 #include "app/debug_log.h"
+#include "app/run_log.h"
 #include "app/startup.h"
 #include "base/text.h"
 #include "dbmaint/backup_catalogue.h"
 #include "dbmaint/restore_backup.h"
+#include "dbmaint/run_history.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -113,8 +115,14 @@ void RestoreModel::ClickRestore() {
     }
 
     Busy(true);
-    const RestoreResult result =
-        RestoreBackup(context_, waiter_, *mainWindow_, *this, listedKind_, row.backupPath, row.livePath);
+    RunLog log(context_);
+    RunHistory history(context_, log);
+    RecordedProgress progress(history, this);
+    history.Start("RESTAURAR " + searchName_);
+    const RestoreResult result = RestoreBackup(context_, waiter_, *mainWindow_, progress, listedKind_,
+                                                row.backupPath, row.livePath);
+    history.Restored(searchName_, row.backupPath, row.livePath, result);
+    history.End(result.end == RestoreEnd::Restored ? "base restaurada" : "no se restauro nada");
     if (result.end == RestoreEnd::ProgramEnding) return;
     Busy(false);
     ClearSelection();
@@ -124,6 +132,7 @@ void RestoreModel::ClickRestore() {
     } else {
         Say(context_, result.message, Icon::Stop);
     }
+    TellNearLimit(context_, history);
 }
 
 void RestoreModel::Back() {
@@ -145,7 +154,8 @@ void RestoreModel::CloseRequest() {
     Close();
 }
 
-void RestoreModel::SetStatus(const std::string& line) {
+void RestoreModel::SetStatus(const RunStatus& status) {
+    const std::string line = StatusLine(status);
     if (line == screen_.status) return;
     screen_.status = line;
     Changed(true);

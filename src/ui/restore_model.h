@@ -66,7 +66,7 @@ public:
     void CloseRequest();           // the window's close box
 
     // The progress port of the restore's busy overlay.
-    void SetStatus(const std::string& line) override;
+    void SetStatus(const RunStatus& status) override;
     void SetCopyProgress(int percent) override;
 
 private:

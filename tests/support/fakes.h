@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "app/context.h"
+#include "app/run_log.h"
 #include "dbmaint/database_run.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
+#include "dbmaint/run_history.h"
 #include "platform/clock.h"
 #include "platform/db_engine.h"
 #include "platform/dialogs.h"
@@ -170,7 +172,7 @@ private:
 // The status line of the busy overlay, as it was set line by line.
 class RecordingProgress : public ProgressPort {
 public:
-    void SetStatus(const std::string& line) override { statuses.push_back(line); }
+    void SetStatus(const RunStatus& status) override { statuses.push_back(StatusLine(status)); }
     void SetCopyProgress(int percent) override { percents.push_back(percent); }
 
     std::vector<std::string> statuses;
@@ -230,7 +232,10 @@ struct RunHarness : Harness {
     RecordingProgress progress;
     FakeEngine engine{drives};
     FakeWaiter waiter{clock};
-    DatabaseRun run{context, engine, waiter, window, progress};
+    RunLog runLog{context};
+    RunHistory history{context, runLog};
+    RecordedProgress recorded{history, &progress};
+    DatabaseRun run{context, engine, waiter, window, recorded, history};
 };
 
 }  // namespace corvane::testing

@@ -212,9 +212,9 @@ TEST_F(FMain, ActionsReachTheWindowAndItsStatusLineThroughTheModel) {
         EXPECT_TRUE(model.Screen().clockShown && model.Screen().hourglass);
         EXPECT_FALSE(actions.port->MessageVisible()) << "LBLMSG is hidden in the home state";
         actions.port->ShowMessageText("\rG:\\Shared\\x.mdb", 12);
-        actions.progressPort->SetStatus("Compactando Keystone (1 de 2)");
+        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
         EXPECT_EQ(StatusText(model.Screen()), "Compactando Keystone (1 de 2)");
-        actions.progressPort->SetStatus("Compactando Keystone (1 de 2)");
+        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
         // The engine call that follows keeps the window from painting.
         EXPECT_EQ(repaints, (std::vector<bool>{true, true, true})) << "painted at once, and only on a change";
         actions.progressPort->SetCopyProgress(42);

@@ -188,6 +188,27 @@ TEST_F(FrmNetwork, YesPutsTheBackupInPlaceAndKeepsTheListWithNothingSelected) {
     EXPECT_FALSE(model.Screen().clockShown);
 }
 
+TEST_F(FrmNetwork, ARestoreLeavesItsRecordNamingTheBackupAndTheKeptFile) {
+    h.state.versionString = "v25.0.0";
+    OpenAndList(kKeystone);
+    model.ClickRow(0);
+    h.dialogs.answers = {Answer::Yes};
+    model.ClickRestore();
+    const std::string log = h.drives.ReadFile("E:\\Corvane\\Corvane.log");
+    std::vector<std::string> records;
+    for (std::size_t start = 0, end; (end = log.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        records.push_back(log.substr(start + 20, end - start - 20));
+    }
+    EXPECT_EQ(records, (std::vector<std::string>{
+                           "MONITOR Inicio: RESTAURAR Keystone, Corvane v25.0.0",
+                           "MONITOR Restaurando Keystone",
+                           "MONITOR Keystone: restaurada la copia G:\\Shared\\_BackUps\\Keystone a 261203-0400.mdb "
+                           "sobre G:\\Shared\\Keystone 12345 0000000001.mdb, 0,1 MB; la anterior quedo guardada como "
+                           "G:\\Shared\\_Reemplazadas\\Keystone 12345 0000000001 261205-094511.mdb",
+                           "MONITOR Fin: base restaurada",
+                       }));
+}
+
 TEST_F(FrmNetwork, AKindWithoutALiveDatabaseIsRefusedBeforeTheQuestion) {
     OpenAndList(kTollgate);
     model.ClickRow(0);

@@ -127,5 +127,18 @@ TEST(UnattendedRun, TheStatusLineIsLoggedWhenItSaysSomethingNew) {
     EXPECT_EQ(log.find("Esperando Keystone: 12 s"), std::string::npos) << "the seconds alone are no news";
 }
 
+TEST(UnattendedRun, ADatabaseNearTheLimitIsARecordAndNoBoxAndTheExitCodeStays) {
+    Night n;
+    n.engine.version = "3.5";
+    n.Put("Keystone abc 0000000001.mdb");
+    n.Put("Pantry abc 0000000001.mdb");
+    std::filesystem::resize_file(n.drives.Local("G:\\Shared\\Keystone abc 0000000001.mdb"), 1650ull * 1024 * 1024);
+    EXPECT_EQ(n.Run(), kExitDone);
+    const std::string log = n.Log();
+    EXPECT_NE(log.find("MONITOR AVISO Keystone: 1650,0 MB, pasa de"), std::string::npos) << log;
+    EXPECT_EQ(log.find("AVISO Pantry"), std::string::npos) << log;
+    for (const MessageBoxRequest& box : n.dialogs.shown) EXPECT_EQ(box.title, "Corvane") << box.text;
+}
+
 }  // namespace
 }  // namespace corvane

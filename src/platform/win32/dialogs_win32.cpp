@@ -18,6 +18,7 @@ UINT StyleOf(const MessageBoxRequest& request) {
         case Icon::None: break;
         case Icon::Question: style |= MB_ICONQUESTION; break;
         case Icon::Stop: style |= MB_ICONSTOP; break;
+        case Icon::Warning: style |= MB_ICONEXCLAMATION; break;
     }
     switch (request.defaultButton) {
         case 2: style |= MB_DEFBUTTON2; break;

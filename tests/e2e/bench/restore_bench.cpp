@@ -45,7 +45,7 @@ struct NoWait : Waiter {
 };
 // Counts what a screen would be asked to draw.
 struct CountingProgress : ProgressPort {
-    void SetStatus(const std::string&) override { ++statuses; }
+    void SetStatus(const RunStatus&) override { ++statuses; }
     void SetCopyProgress(int) override { ++percents; }
     int statuses = 0;
     int percents = 0;

@@ -132,6 +132,15 @@ newest() {
   expect_eq "$(generations "${LIVE%.mdb}")" "$oldLive" "the replaced database, kept"
   expect_eq "$(find "$SHARED" -maxdepth 1 -name '*.tmp' | wc -l)" 0 "temporary files left"
   wait_until 10 "the selection to be cleared" not_selected || fail "the row is still selected after the restore"
+
+  # The history names the backup, the database it replaced and the kept file.
+  local kept log
+  kept=$(cd "$SHARED/_Reemplazadas" && ls)
+  log=$(tr -d '\r' <"$PROGRAM_DIR/Corvane.log")
+  grep -qF " MONITOR Inicio: RESTAURAR Keystone, Corvane v25.0.0" <<<"$log" || fail "no start record: $log"
+  grep -qF " MONITOR Keystone: restaurada la copia G:\\Shared\\_BackUps\\Keystone 12345 0000000001 261203-0400.mdb sobre G:\\Shared\\$LIVE, 0,1 MB; la anterior quedo guardada como G:\\Shared\\_Reemplazadas\\$kept" <<<"$log" ||
+    fail "no restore record naming the backup and the kept file: $log"
+  [[ $(tail -n 1 <<<"$log") == *" MONITOR Fin: base restaurada" ]] || fail "last record: $(tail -n 1 <<<"$log")"
 }
 
 not_selected() { [ "$(at 485 "$FIRST_ROW_Y")" = "255 255 255" ]; }

@@ -49,6 +49,8 @@ int wmain(int argc, wchar_t** argv) {
     model.Open();
     if (state == L"busy" || state == L"waiting") model.ShowBusy();
     // The run's status line as a wait on a database in use shows it.
-    if (state == L"waiting") model.SetStatus("Esperando Keystone: 23 s, en uso en POS1, POS3");
+    if (state == L"waiting") {
+        model.SetStatus({corvane::RunAction::Waiting, "Keystone", 0, 0, 23, {"POS1", "POS3"}});
+    }
     return pump.Run();
 }

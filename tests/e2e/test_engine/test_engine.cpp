@@ -10,7 +10,8 @@
 //                                           "second" engine
 //
 // An engine offers Version, RepairDatabase(path) and CompactDatabase(SrcName,
-// DstName, [DstLocale], [Options], [SrcLocale]). Compaction copies the bytes;
+// DstName, [DstLocale], [Options], [SrcLocale]). Compaction copies the bytes
+// (runs of zeros as holes, so a sparse database stays sparse);
 // the failures the product must handle are the real engine's: the destination
 // exists (3204), the source is held open by another program (3045), the
 // source is missing (3024). They are raised as the real engine raises them:
@@ -43,6 +44,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cwchar>
 #include <new>
@@ -420,19 +422,32 @@ Outcome OpenSource(const std::wstring& path, UniqueFile& file) {
 }
 
 // Copies up to `limit` bytes (all that is left when limit is negative).
+// A chunk of zeros is skipped over rather than written, so a sparse source
+// (the tests' database near the 2 GB limit) makes a sparse copy: gigabytes
+// of nothing cost neither the disk nor the time.
 Outcome CopyBytes(HANDLE source, HANDLE destination, long long limit) {
     std::vector<char> buffer(kCopyChunk);
+    bool skipped = false;
     while (limit != 0) {
         const DWORD want = limit < 0 || limit > kCopyChunk ? kCopyChunk : static_cast<DWORD>(limit);
         DWORD read = 0;
         if (!ReadFile(source, buffer.data(), want, &read, nullptr)) return DiskFailure(GetLastError());
         if (read == 0) break;
+        if (limit > 0) limit -= read;
+        skipped = std::all_of(buffer.begin(), buffer.begin() + read, [](char c) { return c == 0; });
+        if (skipped) {
+            LARGE_INTEGER ahead{};
+            ahead.QuadPart = read;
+            if (!SetFilePointerEx(destination, ahead, nullptr, FILE_CURRENT)) return DiskFailure(GetLastError());
+            continue;
+        }
         DWORD written = 0;
         if (!WriteFile(destination, buffer.data(), read, &written, nullptr) || written != read) {
             return DiskFailure(GetLastError());
         }
-        if (limit > 0) limit -= read;
     }
+    // Zeros skipped at the end still count in the copy's length.
+    if (skipped && !SetEndOfFile(destination)) return DiskFailure(GetLastError());
     return Outcome::Ok();
 }
 

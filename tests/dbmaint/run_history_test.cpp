@@ -1,0 +1,110 @@
+#include "dbmaint/run_history.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dbmaint/db_repair.h"
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+using Op = testing::FailingFileSystem::Op;
+
+constexpr std::uint64_t kMiB = 1024 * 1024;
+constexpr const char* kKeystone = "G:\\Shared\\Keystone abc 0000000001.mdb";
+constexpr const char* kPantry = "G:\\Shared\\Pantry abc 0000000001.mdb";
+constexpr const char* kLock = "G:\\Shared\\Keystone abc 0000000001.ldb";
+
+std::string Slot(std::string computer) {
+    computer.resize(64, '\0');
+    return computer;
+}
+
+// The main machine's shared folder and a repair run over it, its history
+// going to Corvane.log in the program's folder.
+struct Venue : testing::RunHarness {
+    Venue() {
+        state.computerName = "MONITOR";
+        state.devMachineMarker = "K305";
+        state.sharedDriveRoot = "G:";
+        state.versionString = "v25.0.0";
+        drives.MakeFolder("G:\\Shared");
+        drives.WriteFile(kKeystone, std::string(3 * kMiB, 'k'));
+        drives.WriteFile(kPantry, std::string(200 * 1024, 'p'));
+    }
+    RepairOutcome Run() { return DBRepair(run); }
+    // The records without their date and time.
+    std::vector<std::string> Records() const {
+        const std::string text = drives.ReadFile("E:\\Corvane\\Corvane.log");
+        std::vector<std::string> records;
+        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+            records.push_back(text.substr(start + 20, end - start - 20));
+        }
+        return records;
+    }
+};
+
+TEST(RunHistory, ACompactionLeavesEachDatabaseWithItsSizesAndItsTime) {
+    Venue v;
+    // The engine takes its time, and the second copy comes out smaller.
+    v.engine.onCall = [&](const std::string& call) {
+        const DateTime& t = v.clock.now;
+        v.clock.now = NormalisedDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second + 14);
+        if (call.find("Pantry") != std::string::npos) v.drives.WriteFile(kPantry, std::string(100 * 1024, 'p'));
+    };
+    EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
+    EXPECT_EQ(v.Records(), (std::vector<std::string>{
+                               "MONITOR Compactando Keystone (1 de 2)",
+                               "MONITOR Keystone: compactada, 3,0 MB -> 3,0 MB (0 %), 14 s",
+                               "MONITOR Compactando Pantry (2 de 2)",
+                               "MONITOR Pantry: compactada, 0,2 MB -> 0,1 MB (-50 %), 14 s",
+                           }));
+    EXPECT_TRUE(v.history.NearLimit().empty());
+}
+
+TEST(RunHistory, AWaitIsRecordedWithItsHoldersAndOnTheRowThatWaited) {
+    Venue v;
+    v.drives.WriteFile(kLock, Slot("POS1"));
+    v.waiter.onWait = [&](int wait) {
+        // A holder more is news (seen at the next read); a second more is not.
+        if (wait == 12) v.drives.WriteFile(kLock, Slot("POS1") + Slot("POS2"));
+        if (wait == 15) std::filesystem::remove(v.drives.Local(kLock));
+    };
+    EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
+    const std::vector<std::string> records = v.Records();
+    ASSERT_GE(records.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(records.begin(), records.begin() + 5),
+              (std::vector<std::string>{
+                  "MONITOR Compactando Keystone (1 de 2)",
+                  "MONITOR Esperando Keystone: 11 s, en uso en POS1",
+                  "MONITOR Esperando Keystone: 13 s, en uso en POS1, POS2",
+                  "MONITOR Compactando Keystone (1 de 2)",
+                  "MONITOR Keystone: compactada, 3,0 MB -> 3,0 MB (0 %), 0 s, tras esperar 15 s (en uso en POS1, POS2)",
+              }));
+    EXPECT_EQ(records.back(), "MONITOR Pantry: compactada, 0,2 MB -> 0,2 MB (0 %), 0 s") << "its wait was Keystone's";
+}
+
+TEST(RunHistory, RowsThatFailOrAreNeverTriedSaySo) {
+    Venue v;
+    v.engine.failures["Keystone abc 0000000001.mdb"] =
+        EngineStatus::Fail(EngineFault::Failed, 3045, "CompactDatabase", "In use.");
+    v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.ldb", Slot("POS2"));
+    v.waiter.endingAt = 11;
+    EXPECT_EQ(v.Run(), RepairOutcome::ProgramEnding);
+    const std::vector<std::string> records = v.Records();
+    ASSERT_EQ(records.size(), 4u);
+    EXPECT_EQ(records[1], "MONITOR Keystone: ERROR al compactar, 3,0 MB, 0 s: Error: 3045 | In use.");
+    EXPECT_EQ(records[3], "MONITOR Pantry: sin compactar, 0,2 MB: el programa se cerro durante la espera")
+        << "the wait that ended the program showed no line yet";
+}
+
+TEST(RunHistory, ALogThatCannotBeWrittenNeverStopsTheRun) {
+    Venue v;
+    v.files.Fail(Op::AppendText).OnPathsWith("Corvane.log");
+    EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
+    EXPECT_EQ(v.drives.ReadFile(kPantry), std::string(200 * 1024, 'p') + testing::FakeEngine::kCompactedMark);
+}
+
+}  // namespace
+}  // namespace corvane
