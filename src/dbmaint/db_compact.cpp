@@ -116,6 +116,10 @@ bool RemoveStaleCopy(DatabaseRun& run, const std::string& temp, Status& failure)
 
 }  // namespace
 
+bool RepairUnsupported(const EngineStatus& firstRepair) {
+    return firstRepair.fault == EngineFault::Unsupported;
+}
+
 std::string EngineErrorText(const Status& status) {
     char number[16];
     // COM's own failures read as HRESULTs; the engine's errors are small numbers.
@@ -181,6 +185,12 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         }
         run.progress.SetStatus(doing);
         const EngineStatus repaired = run.engine.RepairDatabase(path);
+        // Only the first answer decides: a later one of the same kind is that
+        // database's failure, since earlier ones were repaired meanwhile.
+        if (place == 1 && RepairUnsupported(repaired)) {
+            result.repairUnsupported = repaired.status;
+            return result;
+        }
         if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
         ++(repaired ? result.done : result.failed);
         Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);

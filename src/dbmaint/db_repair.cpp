@@ -135,7 +135,16 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::EngineMissing;
     }
     AppendDebugLine(context, "DBRepair: motor " + version + ", " + folder);
-    const RunResult result = version == "3.6" ? DBCOMPACT40(run, folder, scan) : RepairSequence(run, scan);
+    RunResult result = version == "3.6" ? DBCOMPACT40(run, folder, scan) : RepairSequence(run, scan);
+    if (result.repairUnsupported) {
+        // Engines newer than DAO 3.6 answer another version and have no
+        // repair; their compaction repairs as well, so the run is not lost.
+        const std::string why = "El motor " + version + " no repara bases de datos (" +
+                                EngineErrorText(*result.repairUnsupported) + "): se compactan";
+        AppendDebugLine(context, "DBRepair: " + why);
+        run.progress.SetStatus(why);
+        result = DBCOMPACT40(run, folder, scan);
+    }
     if (result.programEnding) return RepairOutcome::ProgramEnding;
     if (result.failed > 0) return RepairOutcome::SomeFailed;
     return result.done > 0 ? RepairOutcome::AllDone : RepairOutcome::NothingFound;
