@@ -106,6 +106,11 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
         if (mode == StartupMode::Unattended) return StartupOutcome::AnotherCopyRunning;
         if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
         AppendDebugLine(context, "ActivatePrevInstance");
+        // The copy runs in another session (a scheduled run, another user
+        // logged on): no window of it can be raised from here, and going on
+        // would put two runs on the same databases.
+        Tell(context.dialogs, "ATENCION!", kAlreadyWorkingHere, Icon::Stop, true);
+        return StartupOutcome::EndProgram;
     }
 
     if (NameHasDevMarker(state)) {
