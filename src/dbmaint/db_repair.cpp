@@ -2,6 +2,7 @@
 
 #include "app/debug_log.h"
 #include "dbmaint/db_compact.h"
+#include "dbmaint/run_lock.h"
 #include "app/state.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -121,6 +122,14 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         Tell(context.dialogs, message.title, message.text, Icon::Stop);
         context.process.End(0);
         return RepairOutcome::Duplicates;
+    }
+
+    // Held until the run returns: the boxes of its results are part of it.
+    const RunLockTaken taken = TakeRunLock(context, folder, run.kind);
+    if (taken.end != RunLockEnd::Held) {
+        Tell(context.dialogs, "ATENCION!!!", taken.message, Icon::Stop);
+        return taken.end == RunLockEnd::HeldElsewhere ? RepairOutcome::AnotherRunning
+                                                      : RepairOutcome::FolderUnreadable;
     }
 
     int found = 0;

@@ -17,6 +17,7 @@ int ExitCodeOf(RepairOutcome outcome) {
     switch (outcome) {
         case RepairOutcome::AllDone: return kExitDone;
         case RepairOutcome::SomeFailed: return kExitSomeFailed;
+        case RepairOutcome::AnotherRunning: return kExitAnotherRunning;
         default: return kExitNothingDone;
     }
 }

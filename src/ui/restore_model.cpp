@@ -5,6 +5,7 @@
 #include "base/text.h"
 #include "dbmaint/backup_catalogue.h"
 #include "dbmaint/restore_backup.h"
+#include "dbmaint/run_lock.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -118,9 +119,20 @@ void RestoreModel::ClickRestore() {
     }
 
     Busy(true);
+    // The databases' folder is the live database's; another run working in
+    // it (from any machine) keeps this one from touching anything.
+    RunLockTaken taken = TakeRunLock(context_, row.livePath.substr(0, row.livePath.rfind('\\')), kRunRestore);
+    if (taken.end != RunLockEnd::Held) {
+        Busy(false);
+        ClearSelection();
+        Say(context_, taken.message, Icon::Stop);
+        return;
+    }
     const RestoreResult result =
         RestoreBackup(context_, waiter_, *mainWindow_, *this, row.backupPath, row.livePath);
     if (result.end == RestoreEnd::ProgramEnding) return;
+    // Done with the databases: a box left open must not keep other runs out.
+    taken.lock.reset();
     Busy(false);
     ClearSelection();
     if (result.end == RestoreEnd::Restored) {

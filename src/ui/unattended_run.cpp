@@ -39,7 +39,7 @@ private:
 int RunUnattendedRepair(AppContext& context, DbEngine& engine, Waiter& waiter, RunLog& log) {
     NoMainWindow window;
     LoggedProgress progress(log);
-    DatabaseRun run{context, engine, waiter, window, progress};
+    DatabaseRun run{context, engine, waiter, window, progress, kRunUnattended};
     return ExitCodeOf(LBLDBREPAIRFG_Click(run));
 }
 

@@ -371,7 +371,7 @@ field() {
 wait_file() { wait_until "$2" "file $1" test -e "$1"; }
 
 # hold_file TAG WINPATH MODE: another program of the prefix holds the file
-# open (MODE: exclusive, readwrite, read, create-exclusive; see holder.cpp)
+# open (MODE: exclusive, readwrite, read, create-exclusive, run-lock; see holder.cpp)
 # until release_file TAG. Returns once the file is held; fails the scenario
 # if the holder could not open it.
 hold_file() {
