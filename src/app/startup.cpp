@@ -110,11 +110,16 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
         // The nightly run has no window to raise: ending without a word
         // would look like a program that does not start.
         if (context.instance.UnattendedRunning()) {
-            Tell(context.dialogs, "ATENCION!!!", kUnattendedRunningText, Icon::Stop, true);
+            Tell(context.dialogs, "ATENCION!", kUnattendedRunningText, Icon::Stop, true);
             return StartupOutcome::EndProgram;
         }
         if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
         AppendDebugLine(context, "ActivatePrevInstance");
+        // The copy runs in another session (a scheduled run, another user
+        // logged on): no window of it can be raised from here, and going on
+        // would put two runs on the same databases.
+        Tell(context.dialogs, "ATENCION!", kAlreadyWorkingHere, Icon::Stop, true);
+        return StartupOutcome::EndProgram;
     }
 
     if (NameHasDevMarker(state)) {

@@ -7,6 +7,10 @@ namespace corvane {
 
 constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
+// What a second copy says when the copy that runs has no window it can raise.
+constexpr const char* kAlreadyWorkingHere =
+    "Corvane ya esta trabajando en este equipo\r(en otra sesion, como la reparacion de la noche).\r\r"
+    "Hay Que Esperar a que Termine.";
 
 // What a copy started by hand says while the nightly run works on this computer.
 constexpr const char* kUnattendedRunningText =

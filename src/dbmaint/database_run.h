@@ -2,6 +2,7 @@
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
+#include "dbmaint/run_lock.h"
 #include "platform/db_engine.h"
 #include "platform/waiter.h"
 
@@ -10,7 +11,8 @@ namespace corvane {
 class RunHistory;
 
 // What a repair run works with beyond the program's context: the engine and
-// the one-second wait, the screen it runs behind and the history it leaves.
+// the one-second wait, the screen it runs behind, the history it leaves,
+// and how its run lock names it to other runs.
 struct DatabaseRun {
     AppContext& context;
     DbEngine& engine;
@@ -21,6 +23,7 @@ struct DatabaseRun {
     // The run nobody watches gives up on a database still locked after this
     // many seconds; 0: the interactive run's wait, as long as it takes.
     int waitLimitSeconds = 0;
+    const char* kind = kRunDbRepair;
 };
 
 }  // namespace corvane

@@ -170,6 +170,10 @@ bool RemoveStaleCopy(DatabaseRun& run, const std::string& temp, Status& failure)
 
 }  // namespace
 
+bool RepairUnsupported(const EngineStatus& firstRepair) {
+    return firstRepair.fault == EngineFault::Unsupported;
+}
+
 std::string EngineErrorText(const Status& status) {
     char number[16];
     // COM's own failures read as HRESULTs; the engine's errors are small numbers.
@@ -266,6 +270,14 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         run.progress.SetStatus(doing);
         record.Begin();
         const EngineStatus repaired = run.engine.RepairDatabase(path);
+        // Only the first answer decides: a later one of the same kind is that
+        // database's failure, since earlier ones were repaired meanwhile.
+        // Nothing was changed, so the row leaves no record of its own: the
+        // compaction run that follows gives it one.
+        if (place == 1 && RepairUnsupported(repaired)) {
+            result.repairUnsupported = repaired.status;
+            return result;
+        }
         if (repaired) {
             record.Done();
         } else {

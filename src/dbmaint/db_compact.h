@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 #include "dbmaint/database_run.h"
@@ -12,7 +13,15 @@ struct RunResult {
     bool programEnding = false;
     int done = 0;
     int failed = 0;
+    // Set when the repair sequence's first call answered that the engine
+    // repairs nothing (newer engines): nothing was changed, and why is here.
+    std::optional<Status> repairUnsupported;
 };
+
+// Whether the first repair's answer means the engine has no repair at all
+// (its name unknown, not a member, or DAO's 3251), rather than a failure of
+// that one database.
+bool RepairUnsupported(const EngineStatus& firstRepair);
 
 // `DBCOMPACT40`: every database found, in the compaction's order, waited for,
 // compacted into its kind's temporary file below folder and swapped in by
@@ -21,7 +30,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
 
 // The repair sequence of an engine other than "3.6": every database found,
 // in the repair order, waited for and repaired in place, each with its own
-// result box.
+// result box. It stops at once, having changed nothing, when its first call
+// answers that the engine repairs nothing.
 RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan);
 
 // "3204 | Database already exists." for the engine's own numbers,

@@ -2,6 +2,8 @@
 
 #include "app/debug_log.h"
 #include "dbmaint/db_compact.h"
+#include "dbmaint/run_history.h"
+#include "dbmaint/run_lock.h"
 #include "app/state.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -123,6 +125,14 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::Duplicates;
     }
 
+    // Held until the run returns: the boxes of its results are part of it.
+    const RunLockTaken taken = TakeRunLock(context, folder, run.kind);
+    if (taken.end != RunLockEnd::Held) {
+        Tell(context.dialogs, "ATENCION!!!", taken.message, Icon::Stop);
+        return taken.end == RunLockEnd::HeldElsewhere ? RepairOutcome::AnotherRunning
+                                                      : RepairOutcome::FolderUnreadable;
+    }
+
     int found = 0;
     for (const std::string& path : scan.paths) found += path.empty() ? 0 : 1;
     AppendDebugLine(context, "DBRepair: " + std::to_string(found) + " bases de datos en " + folder);
@@ -135,7 +145,16 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::EngineMissing;
     }
     AppendDebugLine(context, "DBRepair: motor " + version + ", " + folder);
-    const RunResult result = version == "3.6" ? DBCOMPACT40(run, folder, scan) : RepairSequence(run, scan);
+    RunResult result = version == "3.6" ? DBCOMPACT40(run, folder, scan) : RepairSequence(run, scan);
+    if (result.repairUnsupported) {
+        // Engines newer than DAO 3.6 answer another version and have no
+        // repair; their compaction repairs as well, so the run is not lost.
+        const std::string why = "El motor " + version + " no repara bases de datos (" +
+                                EngineErrorText(*result.repairUnsupported) + "): se compactan";
+        AppendDebugLine(context, "DBRepair: " + why);
+        run.history.Note(why);
+        result = DBCOMPACT40(run, folder, scan);
+    }
     if (result.programEnding) return RepairOutcome::ProgramEnding;
     if (result.failed > 0) return RepairOutcome::SomeFailed;
     return result.done > 0 ? RepairOutcome::AllDone : RepairOutcome::NothingFound;

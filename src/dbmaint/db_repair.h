@@ -54,11 +54,14 @@ enum class RepairOutcome {
     AllDone,
     SomeFailed,
     ProgramEnding,     // closed during a wait, or an incompatible database
+    AnotherRunning,    // another run holds the databases' run lock
 };
 
 // DBRepair: lists the shared data folder, ends the program on duplicates
-// (and reports a folder it cannot list without ending), then, when the engine
-// is there, compacts (engine "3.6") or repairs every database found.
+// (and reports a folder it cannot list without ending), takes the folder's
+// run lock (another run holding it is reported, and nothing is touched),
+// then, when the engine is there, compacts (engine "3.6") or repairs every
+// database found.
 RepairOutcome DBRepair(DatabaseRun& run);
 
 }  // namespace corvane

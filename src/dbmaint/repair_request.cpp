@@ -19,6 +19,7 @@ int ExitCodeOf(RepairOutcome outcome) {
         case RepairOutcome::SomeFailed: return kExitSomeFailed;
         // Nobody watches this run: the program ends only when asked to.
         case RepairOutcome::ProgramEnding: return kExitInterrupted;
+        case RepairOutcome::AnotherRunning: return kExitAnotherRunning;
         default: return kExitNothingDone;
     }
 }

@@ -32,6 +32,8 @@ void RunHistory::Status(const RunStatus& status) {
     log_.Record(StatusLine(status));
 }
 
+void RunHistory::Note(const std::string& text) { log_.Record(text); }
+
 void RunHistory::Row(const RowRecord& row) {
     log_.Record(RowRecordText(row));
     CheckSize(row.name, row.after);

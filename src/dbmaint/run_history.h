@@ -28,6 +28,9 @@ public:
     // A record when the status says something new: a wait's seconds alone
     // are no news, its holders are.
     void Status(const RunStatus& status);
+    // A record of what the run decided by itself, such as compacting where
+    // the engine cannot repair.
+    void Note(const std::string& text);
     // The record of a row, and the warning when the database is near the limit.
     void Row(const RowRecord& row);
     // The record of a restore of the kind named so, with the live

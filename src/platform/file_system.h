@@ -2,6 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,19 @@ struct FileEntry {
 
 // Bytes copied so far and the file's size, as the system reports them.
 using CopyProgress = std::function<void(std::uint64_t copied, std::uint64_t total)>;
+
+// A file this program holds open until the holder is destroyed, when the
+// file is deleted. A program that ends without destroying it (killed, or
+// its machine switched off) lets the system close it, and the file goes
+// with the handle; only a file server that stops leaves it behind.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+    // At most count bytes from the file's start.
+    virtual Status Read(std::size_t count, std::string& bytes) = 0;
+    // The whole content replaced by bytes, flushed to the disk.
+    virtual Status Rewrite(const std::string& bytes) = 0;
+};
 
 // Paths are Windows path texts in UTF-8 ("G:\Shared\x.mdb", "\\Monitor\G").
 // Text files are stored in the system's ANSI code page; contents here are UTF-8.
@@ -69,8 +83,14 @@ public:
     virtual Status ReadBytes(const std::string& path, std::string& bytes) = 0;
     // At most count bytes from the file's start, and its whole size, without
     // reading the rest: a backup's header is checked before a copy of a
-    // gigabyte is begun.
+    // gigabyte is begun. A held file can be read so.
     virtual Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) = 0;
+
+    // Opens the file, creating it when missing, and holds it: others may
+    // read it, but neither write nor delete nor hold it (they fail with 32,
+    // ERROR_SHARING_VIOLATION) until held is destroyed. A file that was there
+    // keeps its bytes until rewritten.
+    virtual Status Hold(const std::string& path, std::unique_ptr<HeldFile>& held) = 0;
 
     bool Exists(const std::string& path) {
         const EntryKind kind = Lookup(path);

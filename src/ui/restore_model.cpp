@@ -7,6 +7,7 @@
 #include "dbmaint/backup_catalogue.h"
 #include "dbmaint/restore_backup.h"
 #include "dbmaint/run_history.h"
+#include "dbmaint/run_lock.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -115,6 +116,15 @@ void RestoreModel::ClickRestore() {
     }
 
     Busy(true);
+    // The databases' folder is the live database's; another run working in
+    // it (from any machine) keeps this one from touching anything.
+    RunLockTaken taken = TakeRunLock(context_, row.livePath.substr(0, row.livePath.rfind('\\')), kRunRestore);
+    if (taken.end != RunLockEnd::Held) {
+        Busy(false);
+        ClearSelection();
+        Say(context_, taken.message, Icon::Stop);
+        return;
+    }
     RunLog log(context_);
     RunHistory history(context_, log);
     RecordedProgress progress(history, this);
@@ -124,6 +134,8 @@ void RestoreModel::ClickRestore() {
     history.Restored(searchName_, row.backupPath, row.livePath, result);
     history.End(result.end == RestoreEnd::Restored ? "base restaurada" : "no se restauro nada");
     if (result.end == RestoreEnd::ProgramEnding) return;
+    // Done with the databases: a box left open must not keep other runs out.
+    taken.lock.reset();
     Busy(false);
     ClearSelection();
     if (result.end == RestoreEnd::Restored) {

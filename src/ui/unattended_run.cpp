@@ -11,7 +11,8 @@ int RunUnattendedRepair(AppContext& context, DbEngine& engine, Waiter& waiter, R
     // start-up too.
     RunHistory history(context, log);
     RecordedProgress progress(history, nullptr);
-    DatabaseRun run{context, engine, waiter, window, progress, history, kUnattendedWaitLimitSeconds};
+    DatabaseRun run{context, engine, waiter, window, progress, history, kUnattendedWaitLimitSeconds,
+                    kRunUnattended};
     return ExitCodeOf(LBLDBREPAIRFG_Click(run));
 }
 

@@ -235,11 +235,37 @@ TEST_F(Startup, AStartDuringTheNightlyRunSaysSoAndEnds) {
     EXPECT_EQ(h.dialogs.shown.size(), 1u);
 }
 
-TEST_F(Startup, EarlierInstanceNotFoundIsLoggedAndTheRunGoesOn) {
-    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
-    h.instance.anotherRunning = true;
-    EXPECT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
-    EXPECT_NE(Log().find("\r\n\"ActivatePrevInstance\"\r\n"), std::string::npos);
+// Another copy counts whichever session it runs in; only its window may be
+// out of reach.
+TEST(SingleInstance, AnotherCopyEndsThisOneWithABoxOnlyWhereNoWindowCanBeRaised) {
+    struct Case {
+        const char* what;
+        StartupMode mode;
+        bool windowFound;
+        StartupOutcome outcome;
+        bool box;
+    } const cases[] = {
+        {"its window raised", StartupMode::Window, true, StartupOutcome::EndProgram, false},
+        {"in another session", StartupMode::Window, false, StartupOutcome::EndProgram, true},
+        {"unattended", StartupMode::Unattended, true, StartupOutcome::AnotherCopyRunning, false},
+        {"unattended, in another session", StartupMode::Unattended, false, StartupOutcome::AnotherCopyRunning,
+         false},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
+        h.instance.anotherRunning = true;
+        h.instance.earlierWindowFound = c.windowFound;
+        EXPECT_EQ(RunStartup(h.context, c.mode), c.outcome) << c.what;
+        ASSERT_EQ(h.dialogs.shown.size(), c.box ? 1u : 0u) << c.what;
+        if (!c.box) continue;
+        const MessageBoxRequest& box = h.dialogs.shown[0];
+        EXPECT_EQ(box.text, kAlreadyWorkingHere) << c.what;
+        EXPECT_EQ(box.icon, Icon::Stop) << c.what;
+        EXPECT_TRUE(box.foreground) << c.what;
+        const std::string log = h.drives.ReadFile(h.state.debugLogPath);
+        EXPECT_NE(log.find("\r\n\"ActivatePrevInstance\"\r\n"), std::string::npos) << c.what;
+    }
 }
 
 TEST_F(Startup, DeveloperMachineAsksBeforeTheNetworkRefusal) {

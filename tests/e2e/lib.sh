@@ -337,7 +337,7 @@ has_ended() { [ -f "$SCENARIO_DIR/$1.exit" ]; }
 # the scenario's prefix (where the template registered it), answering VERSION
 # (default 3.6) as its version, with an empty journal. Sets ENGINE_DIR, the
 # Linux folder where the scenario writes the engine's configuration
-# (fail.txt, second_repair.txt, refuse_start.txt, compact_delay_ms.txt: see
+# (fail.txt, repair.txt, second_repair.txt, refuse_start.txt, compact_delay_ms.txt: see
 # test_engine/test_engine.cpp) and reads its journal.
 install_test_engine() {
   : "${E2E_TEST_ENGINE:?E2E_TEST_ENGINE must name the test engine DLL}"
@@ -421,7 +421,7 @@ field() {
 wait_file() { wait_until "$2" "file $1" test -e "$1"; }
 
 # hold_file TAG WINPATH MODE: another program of the prefix holds the file
-# open (MODE: exclusive, readwrite, read, create-exclusive; see holder.cpp)
+# open (MODE: exclusive, readwrite, read, create-exclusive, run-lock; see holder.cpp)
 # until release_file TAG. Returns once the file is held; fails the scenario
 # if the holder could not open it.
 hold_file() {

@@ -19,7 +19,7 @@ namespace corvane::testing {
 class FailingFileSystem : public FileSystem {
 public:
     enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
-                    ReadText, ReadBytes, ReadHead, Link, Flush };
+                    ReadText, ReadBytes, ReadHead, Link, Flush, Hold };
 
     struct Fault {
         Op op;
@@ -110,6 +110,10 @@ public:
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override {
         if (const Fault* f = Hit(Op::ReadHead, path)) return Failure(*f, "ReadFile");
         return inner_.ReadHead(path, count, bytes, size);
+    }
+    Status Hold(const std::string& path, std::unique_ptr<HeldFile>& held) override {
+        if (const Fault* f = Hit(Op::Hold, path)) return Failure(*f, "CreateFile");
+        return inner_.Hold(path, held);
     }
 
 private:

@@ -71,7 +71,11 @@ EngineStatus FakeEngine::Version(std::string& reported) {
     return EngineStatus::Ok();
 }
 
-EngineStatus FakeEngine::RepairDatabase(const std::string& path) { return Called("Repair " + path, path); }
+EngineStatus FakeEngine::RepairDatabase(const std::string& path) {
+    const EngineStatus called = Called("Repair " + path, path);
+    const auto failure = repairFailures.find(path.substr(path.rfind('\\') + 1));
+    return failure == repairFailures.end() || !called ? called : failure->second;
+}
 
 EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::string& destination,
                                          const std::string& sourceLocale) {

@@ -196,6 +196,8 @@ public:
     std::optional<EngineStatus> start;  // set: Version fails so
     // By the database's file name: the first engine's repair or compaction fails so.
     std::map<std::string, EngineStatus> failures;
+    // By the database's file name: only the first engine's repair fails so.
+    std::map<std::string, EngineStatus> repairFailures;
     EngineStatus secondRepair;
     // Every call, "Compact <source> > <destination> | <locale>", "Repair <path>",
     // "SecondRepair <path>", "Version".

@@ -218,5 +218,42 @@ TEST_F(FrmNetwork, AKindWithoutALiveDatabaseIsRefusedBeforeTheQuestion) {
     EXPECT_FALSE(std::filesystem::exists(h.drives.Local("G:\\Shared\\Tollgate a 261201-0400.mdb")));
 }
 
+TEST_F(FrmNetwork, ARestoreYieldsToAnotherRunAndHoldsTheLockItselfUntilItsResult) {
+    const std::string lock = "G:\\Shared\\Corvane.run";
+    std::unique_ptr<HeldFile> other;
+    ASSERT_TRUE(h.drives.files.Hold(lock, other));
+    ASSERT_TRUE(other->Rewrite("POS1\r\n/reparar\r\n2026-12-05 04:00:00\r\n"));
+    OpenAndList(kKeystone);
+    model.ClickRow(0);
+    h.dialogs.answers = {Answer::Yes};
+    model.ClickRestore();
+    ASSERT_EQ(h.dialogs.shown.size(), 2u);
+    EXPECT_EQ(h.dialogs.shown[1].text,
+              "Corvane ya esta trabajando en estas bases desde POS1 (/reparar, desde las 04:00)");
+    EXPECT_EQ(h.dialogs.shown[1].icon, Icon::Stop);
+    EXPECT_EQ(h.drives.ReadFile(kLive), Database('L'));
+    EXPECT_FALSE(model.Screen().clockShown);
+    EXPECT_EQ(model.Screen().selectedRow, -1);
+
+    other.reset();
+    h.drives.WriteFile("G:\\Shared\\Keystone 12345 0000000001.ldb", "POS2");
+    std::string heldDuringTheWait;
+    waiter.onWait = [&](int) {
+        heldDuringTheWait = h.drives.ReadFile(lock);
+        std::filesystem::remove(h.drives.Local("G:\\Shared\\Keystone 12345 0000000001.ldb"));
+    };
+    bool heldAtTheResult = true;
+    h.dialogs.onShow = [&](const MessageBoxRequest&) {
+        heldAtTheResult = std::filesystem::exists(h.drives.Local(lock));
+    };
+    model.ClickRow(0);
+    h.dialogs.answers = {Answer::Yes};
+    model.ClickRestore();
+    EXPECT_EQ(h.dialogs.shown.back().text, "La Base fue Actualizada Exitosamente!");
+    // The listing waited one second of the fake clock.
+    EXPECT_EQ(heldDuringTheWait, "MONITOR\r\nRESTAURAR\r\n2026-12-05 09:45:11\r\n");
+    EXPECT_FALSE(heldAtTheResult) << "a box left open must not keep other runs out";
+}
+
 }  // namespace
 }  // namespace corvane

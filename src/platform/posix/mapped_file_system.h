@@ -33,6 +33,7 @@ public:
     Status Flush(const std::string& path) override;
     Status Link(const std::string& existing, const std::string& newName) override;
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override;
+    Status Hold(const std::string& path, std::unique_ptr<HeldFile>& held) override;  // held_file_posix.cpp
 
     // Where a Windows path lies on this machine; empty when its drive or
     // server is not mapped.

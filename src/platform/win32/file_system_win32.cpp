@@ -241,9 +241,12 @@ Status Win32FileSystem::ReadBytes(const std::string& path, std::string& bytes) {
 }
 
 Status Win32FileSystem::ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) {
-    // A backup may be read while its writer still has it open.
-    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    // A backup may be read while its writer still has it open, and a run
+    // lock while its run holds it (delete-on-close: only delete sharing lets
+    // a reader in).
+    UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return LastErrorFailure("CreateFile");
     LARGE_INTEGER length{};
     if (!::GetFileSizeEx(file.Get(), &length)) return LastErrorFailure("GetFileSizeEx");

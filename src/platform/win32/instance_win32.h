@@ -9,8 +9,9 @@
 
 namespace corvane::win32 {
 
-// Local: one copy per session, which is what the venue's machines run.
-inline constexpr wchar_t kSingleInstanceMutexName[] = L"Local\\Corvane.SingleInstance";
+// Global: one copy per computer. A scheduled run works in a session of its
+// own, and a copy in the user's session must count it (and it that copy).
+inline constexpr wchar_t kSingleInstanceMutexName[] = L"Global\\Corvane.SingleInstance";
 
 // Each running copy keeps a hidden top-level application window of class
 // "ThunderRT6Main" captioned with the application title, and owns its main

@@ -6,6 +6,8 @@
 //
 // With the argument "deny-all" its mutex has an empty DACL, as the mutex of
 // a copy running elevated looks to one that is not: opening it is refused.
+// With "other-session" it keeps no hidden window, as a copy in another
+// session (a scheduled run) looks from this one: the mutex alone is seen.
 //
 // It ends when its unrelated window is closed, or after two minutes, so it
 // never outlives a scenario for long.
@@ -55,20 +57,24 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR commandLine, int) {
   SetSecurityDescriptorDacl(&denyAll, TRUE, &emptyAcl, FALSE);
   SECURITY_ATTRIBUTES attributes{sizeof attributes, &denyAll, FALSE};
   const bool denied = lstrcmpiW(commandLine, L"deny-all") == 0;
-  const UniqueHandle mutex(CreateMutexW(denied ? &attributes : nullptr, FALSE, L"Local\\Corvane.SingleInstance"));
+  const bool otherSession = lstrcmpiW(commandLine, L"other-session") == 0;
+  const UniqueHandle mutex(CreateMutexW(denied ? &attributes : nullptr, FALSE, L"Global\\Corvane.SingleInstance"));
   if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) return 3;
   if (!Register(module, L"ThunderRT6Main", DefWindowProcW) || !Register(module, L"CorvaneUnrelatedWindow", UnrelatedProc)) return 4;
 
-  const UniqueWindow appWindow(
-      CreateWindowExW(0, L"ThunderRT6Main", L"Corvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, module, nullptr));
+  UniqueWindow appWindow;
+  if (!otherSession) {
+    appWindow.Reset(
+        CreateWindowExW(0, L"ThunderRT6Main", L"Corvane", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, module, nullptr));
+  }
   // Destroyed by its own close, which ends the message loop.
   HWND unrelated = CreateWindowExW(0, L"CorvaneUnrelatedWindow", L"Unrelated program", WS_OVERLAPPEDWINDOW, 100, 100, 300, 200,
                                    nullptr, nullptr, module, nullptr);
-  if (!appWindow || unrelated == nullptr) return 5;
+  if ((!appWindow && !otherSession) || unrelated == nullptr) return 5;
   ShowWindow(unrelated, SW_SHOWMINNOACTIVE);
   // Minimising may move a window in z-order; put the hidden window right
   // under it, where the earlier copy's main window would stand.
-  SetWindowPos(appWindow.Get(), unrelated, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (appWindow) SetWindowPos(appWindow.Get(), unrelated, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetTimer(unrelated, kLifetimeTimer, kLifetimeMs, nullptr);
 
   MSG message;

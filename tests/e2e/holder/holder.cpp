@@ -15,6 +15,9 @@
 //   read              an existing file, read only, shared for reading only: a
 //                     program that opened the database while it was being
 //                     compacted, so it cannot be replaced
+//   run-lock          an existing file held as Corvane holds its run lock:
+//                     read and write, shared for reading only, deleted when
+//                     closed: a run on another machine
 //
 // Once the file is open it writes READY_FILE, then keeps the handle until
 // STOP_FILE appears or it is killed. READY_FILE and STOP_FILE may be Windows
@@ -44,6 +47,7 @@ struct Mode {
     DWORD access;
     DWORD share;
     DWORD disposition;
+    DWORD flags = FILE_ATTRIBUTE_NORMAL;
 };
 
 constexpr Mode kModes[] = {
@@ -51,6 +55,8 @@ constexpr Mode kModes[] = {
     {L"readwrite", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING},
     {L"create-exclusive", GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS},
     {L"read", GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING},
+    {L"run-lock", GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ, OPEN_EXISTING,
+     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE},
 };
 
 const Mode* FindMode(const wchar_t* name) {
@@ -76,7 +82,8 @@ bool WriteReadyFile(const std::wstring& path) {
 int wmain(int argc, wchar_t** argv) {
     const Mode* mode = argc == 4 || argc == 5 ? FindMode(argv[2]) : nullptr;
     if (mode == nullptr) {
-        std::fputs("usage: holder.exe PATH exclusive|readwrite|create-exclusive|read READY_FILE [STOP_FILE]\n", stderr);
+        std::fputs("usage: holder.exe PATH exclusive|readwrite|create-exclusive|read|run-lock READY_FILE [STOP_FILE]\n",
+                   stderr);
         return 1;
     }
     const wchar_t* path = argv[1];
@@ -89,8 +96,8 @@ int wmain(int argc, wchar_t** argv) {
                      static_cast<unsigned long>(ERROR_DIRECTORY));
         return 2;
     }
-    const UniqueFile held(CreateFileW(path, mode->access, mode->share, nullptr, mode->disposition,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile held(CreateFileW(path, mode->access, mode->share, nullptr, mode->disposition, mode->flags,
+                                      nullptr));
     if (!held) {
         const DWORD error = GetLastError();
         std::fprintf(stderr, "cannot open %ls (%ls): error %lu\n", path, mode->name, static_cast<unsigned long>(error));

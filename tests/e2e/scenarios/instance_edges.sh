@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The single-instance rule at its edges: an earlier copy with no main window,
-# an earlier copy whose mutex this one may not open, and a close request that
-# reaches the hidden owner window instead of the main window.
+# an earlier copy whose mutex this one may not open, one in another session
+# (no window of it reachable), and a close request that reaches the hidden
+# owner window instead of the main window.
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
@@ -55,6 +56,30 @@ denied_mutex() {
   expect_hand_over_leaves_other_alone
 }
 
+# A copy in another session (a scheduled run): its global mutex is seen but
+# none of its windows. The window copy says so in a box and ends touching
+# nothing; the unattended one ends with 3.
+other_session() {
+  start_venue other_session
+  start_program earlier "$E2E_EARLIER_COPY" other-session
+  drv wait-window --class CorvaneUnrelatedWindow >/dev/null || fail "the earlier copy did not start"
+  expect_eq "$(drv count --class ThunderRT6Main --title Corvane --hidden | field count)" 0 "windows of the other session's copy"
+
+  start_program corvane "$PROGRAM_PATH"
+  local out
+  out=$(drv box --title 'ATENCION!') || fail "no box about the copy in another session"
+  expect_eq "$(field text <<<"$out")" $'Corvane ya esta trabajando en este equipo\r(en otra sesion, como la reparacion de la noche).\r\rHay Que Esperar a que Termine.' \
+    "text of the box"
+  expect_eq "$(field icon <<<"$out")" stop "icon of the box"
+  drv answer --title 'ATENCION!' --button ok >/dev/null || fail "could not answer the box"
+  expect_eq "$(wait_exit corvane 20 || echo 'still running')" 0 "exit code of the later copy"
+  expect_eq "$(drv count --class CorvaneFMain --hidden | field count)" 0 "main windows of the later copy"
+
+  start_program nightly "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit nightly 20 || echo 'still running')" 3 "exit code of an unattended run"
+  if has_ended earlier; then fail "the earlier copy ended"; fi
+}
+
 # WM_CLOSE to the hidden owner (a task manager's "end task") ends the
 # program with 0 at once, as the main window's close does, instead of
 # destroying both windows and leaving an invisible process behind.
@@ -69,6 +94,7 @@ close_hidden_owner() {
 case ${1:-} in
   hand_over_without_main_window) hand_over_without_main_window ;;
   denied_mutex) denied_mutex ;;
+  other_session) other_session ;;
   close_hidden_owner) close_hidden_owner ;;
   *) fail "unknown case '${1:-}'" ;;
 esac

@@ -156,9 +156,9 @@ start_during_night() {
   wait_until 20 "the run to wait on the lock file" waiting_on_lock || fail "the run did not wait"
   start_program byhand "$PROGRAM_PATH"
   local out
-  out=$(drv box --title 'ATENCION!!!' --timeout 20) || fail "no box for the start by hand"
+  out=$(drv box --title 'ATENCION!' --timeout 20) || fail "no box for the start by hand"
   expect_eq "$(field text <<<"$out")" $'Corvane Esta Reparando las Bases sin Ventana en esta Maquina\r(la Tarea Programada /reparar).\r\rVuelva a Abrirlo Cuando Termine.' "text of the box"
-  drv answer --title 'ATENCION!!!' --button ok >/dev/null || fail "could not answer the box"
+  drv answer --title 'ATENCION!' --button ok >/dev/null || fail "could not answer the box"
   expect_eq "$(wait_exit byhand 20)" 0 "exit code of the start by hand"
   rm "$SHARED/Keystone abc $NUMBER.ldb"
   expect_eq "$(wait_exit night 30)" 0 "exit code of the nightly run"

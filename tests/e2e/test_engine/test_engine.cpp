@@ -23,9 +23,11 @@
 //   version.txt          the first engine's version (default "3.6")
 //   fail.txt             "<file name>|<number>|<description>" lines: a call of
 //                        the first engine on that source file raises that
-//   second_repair.txt    the second engine's RepairDatabase: "ok" (default),
+//   repair.txt           the first engine's RepairDatabase, as a newer
+//                        engine that has none answers: "ok" (default),
 //                        "unknown" (no such name), "3251", or
-//                        "<number>|<description>"
+//                        "<number>|<description>"; fail.txt applies after
+//   second_repair.txt    the same for the second engine's RepairDatabase
 //   refuse_start.txt     present: the application object will not start
 //   compact_delay_ms.txt a compaction writes half the destination, flushes
 //                        it, journals "<engine> CompactDatabase.started
@@ -385,23 +387,25 @@ std::optional<Outcome> ConfiguredFailure(const std::wstring& sourcePath) {
     return std::nullopt;
 }
 
-struct SecondRepair {
+struct RepairBehaviour {
     enum class Kind { Ok, Unknown, Raise, Unreadable } kind = Kind::Ok;
     Outcome raised;
 };
 
-SecondRepair SecondRepairBehaviour() {
-    const std::wstring text = Trim(ReadConfig(L"second_repair.txt").value_or(L""));
+// repair.txt or second_repair.txt, by the engine asked.
+RepairBehaviour RepairBehaviourOf(Role role) {
+    const wchar_t* file = role == Role::First ? L"repair.txt" : L"second_repair.txt";
+    const std::wstring text = Trim(ReadConfig(file).value_or(L""));
     if (text.empty() || SameTextIgnoringCase(text, L"ok")) return {};
-    if (SameTextIgnoringCase(text, L"unknown")) return {SecondRepair::Kind::Unknown, {}};
+    if (SameTextIgnoringCase(text, L"unknown")) return {RepairBehaviour::Kind::Unknown, {}};
     const size_t bar = text.find(L'|');
     const std::optional<long> number = ParseNumber(Trim(text.substr(0, bar)));
-    if (!number || *number == 0) return {SecondRepair::Kind::Unreadable, Outcome::Failed(E_UNEXPECTED)};
+    if (!number || *number == 0) return {RepairBehaviour::Kind::Unreadable, Outcome::Failed(E_UNEXPECTED)};
     std::wstring description;
     if (bar != std::wstring::npos) description = Trim(text.substr(bar + 1));
     else if (*number == 3251) description = L"Operation is not supported for this type of object.";
     else description = L"Error " + std::to_wstring(*number) + L".";
-    return {SecondRepair::Kind::Raise, Outcome::Dao(*number, description)};
+    return {RepairBehaviour::Kind::Raise, Outcome::Dao(*number, description)};
 }
 
 std::optional<DWORD> CompactDelayMs() {
@@ -452,12 +456,11 @@ Outcome CopyBytes(HANDLE source, HANDLE destination, long long limit) {
 }
 
 Outcome Repair(Role role, const std::wstring& path) {
+    RepairBehaviour behaviour = RepairBehaviourOf(role);
+    if (behaviour.kind == RepairBehaviour::Kind::Unknown) return Outcome::Failed(DISP_E_MEMBERNOTFOUND);
+    if (behaviour.kind != RepairBehaviour::Kind::Ok) return behaviour.raised;
     if (role == Role::First) {
         if (std::optional<Outcome> failure = ConfiguredFailure(path)) return *failure;
-    } else {
-        SecondRepair behaviour = SecondRepairBehaviour();
-        if (behaviour.kind == SecondRepair::Kind::Unknown) return Outcome::Failed(DISP_E_MEMBERNOTFOUND);
-        if (behaviour.kind != SecondRepair::Kind::Ok) return behaviour.raised;
     }
     UniqueFile source;
     return OpenSource(path, source);
@@ -594,10 +597,9 @@ protected:
         if (SameTextIgnoringCase(name, L"Version")) return kVersion;
         if (SameTextIgnoringCase(name, L"CompactDatabase")) return kCompactDatabase;
         if (SameTextIgnoringCase(name, L"RepairDatabase")) {
-            // The engine of the real DAO 3.6 that no longer offers the method.
-            if (role_ == Role::Second && SecondRepairBehaviour().kind == SecondRepair::Kind::Unknown) {
-                return DISPID_UNKNOWN;
-            }
+            // Engines that no longer offer the method: DAO 3.6 as the second
+            // engine, newer ones as the first.
+            if (RepairBehaviourOf(role_).kind == RepairBehaviour::Kind::Unknown) return DISPID_UNKNOWN;
             return kRepairDatabase;
         }
         return DISPID_UNKNOWN;

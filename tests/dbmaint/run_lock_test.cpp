@@ -1,0 +1,143 @@
+#include "dbmaint/run_lock.h"
+
+#include <gtest/gtest.h>
+
+#include "dbmaint/db_repair.h"
+#include "dbmaint/repair_request.h"
+#include "dbmaint/restore_discovery.h"
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+using Op = testing::FailingFileSystem::Op;
+
+constexpr const char* kLock = "G:\\Shared\\Corvane.run";
+constexpr DateTime kNow{2026, 12, 5, 9, 45, 10};
+const std::string kLead = "Corvane ya esta trabajando en estas bases desde ";
+
+// Whatever a lock holds, what the second run says stays one readable line:
+// a name it can trust or none at all.
+TEST(RunLockContent, WhatAnyBytesTellTheSecondRun) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string message;  // after kLead
+    } const cases[] = {
+        {"ours, today", "POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n", "POS1 (DB REPAIR, desde las 04:00)"},
+        {"ours, another day", "MONITOR\r\n/reparar\r\n2026-12-04 23:59:59\r\n",
+         "MONITOR (/reparar, desde el 04/12/2026 a las 23:59)"},
+        {"empty", "", "otro equipo"},
+        {"only the computer, LF ends", "POS2\n", "POS2"},
+        {"lone CR ends, spaces and tabs", "  POS3 \r\tRESTAURAR\t\r2026-12-05 08:05:00",
+         "POS3 (RESTAURAR, desde las 08:05)"},
+        {"binary", std::string("POS1\0\0\0\0DB REPAIR\x01\xFF\r\n", 18), "otro equipo"},
+        {"an engine's lock slot", std::string("POS1\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0", 32),
+         "otro equipo"},
+        {"a name too long to be one", std::string(64, 'A') + "\r\nDB REPAIR\r\n", "otro equipo (DB REPAIR)"},
+        {"the longest name", std::string(63, 'A') + "\r\n", std::string(63, 'A')},
+        {"a kind too long", "POS1\r\n" + std::string(21, 'K') + "\r\n2026-12-05 04:00:00\r\n",
+         "POS1 (desde las 04:00)"},
+        {"a start that is no time", "POS1\r\nDB REPAIR\r\n2026-13-05 04:00:00\r\n", "POS1 (DB REPAIR)"},
+        {"quotes and bytes that are not UTF-8", "\"POS\xE9\"\r\n", "POS\xEF\xBF\xBD"},
+        {"megabytes of one line", std::string(1 << 20, 'x'), "otro equipo"},
+        {"what follows the limit is not read",
+         "POS1\r\nDB REPAIR\r\n" + std::string(kRunLockReadBytes, ' ') + "2026-12-05 04:00:00\r\n",
+         "POS1 (DB REPAIR)"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(BusyMessage(ParseRunLock(c.bytes), kNow), kLead + c.message) << c.what;
+    }
+}
+
+TEST(RunLockContent, WhatARunWritesReadsBackAsItWas) {
+    const RunLockOwner owner{"POS1", kRunUnattended, DateTime{2026, 1, 2, 3, 4, 5}};
+    EXPECT_EQ(RunLockContent(owner), "POS1\r\n/reparar\r\n2026-01-02 03:04:05\r\n");
+    const RunLockOwner read = ParseRunLock(RunLockContent(owner));
+    EXPECT_EQ(read.computer, owner.computer);
+    EXPECT_EQ(read.kind, owner.kind);
+    EXPECT_EQ(read.started, owner.started);
+}
+
+TEST(RunLockContent, NeitherScanTakesTheLockForADatabase) {
+    const FolderScan scan = ScanFiles({{kRunLockName, kLock, 0}});
+    for (const std::string& path : scan.paths) EXPECT_EQ(path, "");
+    EXPECT_FALSE(RestorableIndexOfFile(kRunLockName));
+}
+
+// The main machine's shared data folder with two databases, and the repair
+// run of a 3.6 engine over it.
+struct LockedVenue : testing::RunHarness {
+    LockedVenue() {
+        state.computerName = "MONITOR";
+        state.devMachineMarker = "K305";
+        state.sharedDriveRoot = "G:";
+        drives.MakeFolder("G:\\Shared");
+        drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
+        drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");
+    }
+    bool LockThere() const { return std::filesystem::exists(drives.Local(kLock)); }
+};
+
+TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouched) {
+    for (const char* kind : {kRunDbRepair, kRunUnattended}) {
+        LockedVenue m;
+        m.run.kind = kind;
+        std::unique_ptr<HeldFile> other;
+        ASSERT_TRUE(m.drives.files.Hold(kLock, other));
+        ASSERT_TRUE(other->Rewrite("POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n"));
+
+        const RepairOutcome outcome = DBRepair(m.run);
+        EXPECT_EQ(outcome, RepairOutcome::AnotherRunning) << kind;
+        EXPECT_EQ(ExitCodeOf(outcome), 3) << kind;
+        ASSERT_EQ(m.dialogs.shown.size(), 1u) << kind;
+        EXPECT_EQ(m.dialogs.shown[0].text, kLead + "POS1 (DB REPAIR, desde las 04:00)") << kind;
+        EXPECT_EQ(m.dialogs.shown[0].icon, Icon::Stop) << kind;
+        EXPECT_TRUE(m.engine.calls.empty()) << kind << ": not even the engine is started";
+        EXPECT_EQ(m.drives.ReadFile("G:\\Shared\\Keystone abc 0000000001.mdb"), "Keystone data") << kind;
+        EXPECT_FALSE(m.files.Exists("G:\\Shared\\Errors.txt")) << kind;
+        EXPECT_FALSE(m.process.endedWith) << kind;
+    }
+}
+
+TEST(RunLockRepair, TheRunHoldsItsLockNamingItselfAndLetsItGoAtTheEnd) {
+    LockedVenue m;
+    std::vector<std::string> held;
+    m.engine.onCall = [&](const std::string&) {
+        std::string bytes;
+        std::uint64_t size = 0;
+        held.push_back(m.files.ReadHead(kLock, 512, bytes, size) ? bytes : "(none)");
+        std::unique_ptr<HeldFile> other;
+        EXPECT_FALSE(m.files.Hold(kLock, other)) << "another run is kept out";
+    };
+    EXPECT_EQ(DBRepair(m.run), RepairOutcome::AllDone);
+    EXPECT_EQ(held, std::vector<std::string>(2, "MONITOR\r\nDB REPAIR\r\n2026-12-05 09:45:10\r\n"));
+    EXPECT_FALSE(m.LockThere());
+    EXPECT_FALSE(m.files.Exists("G:\\Shared\\TL")) << "nothing to record";
+}
+
+TEST(RunLockRepair, ALockNobodyHoldsIsTakenOverWithARecordOfWhoLeftIt) {
+    LockedVenue m;
+    m.drives.WriteFile(kLock, "POS2\r\nRESTAURAR\r\n2026-12-04 16:20:00\r\n");
+    EXPECT_EQ(DBRepair(m.run), RepairOutcome::AllDone);
+    EXPECT_EQ(m.dialogs.Texts(), std::vector<std::string>{"Keystone OK!\rPantry OK!\r"});
+    const std::string tl = m.drives.ReadFile("G:\\Shared\\TL\\MONITOR TL.txt");
+    EXPECT_NE(tl.find(",\"G:\\Shared\\Corvane.run\",\"Corvane - DB REPAIR\",\"POS2, RESTAURAR, 2026-12-04 16:20:00\","
+                      "\"Quorra\"\r\n"),
+              std::string::npos)
+        << tl;
+    EXPECT_FALSE(m.LockThere());
+}
+
+TEST(RunLockRepair, ALockThatCannotBeMadeStopsTheRepairWithItsReason) {
+    LockedVenue m;
+    m.files.Fail(Op::Hold).OnPathsWith("Corvane.run").WithError(5, "Access is denied.");
+    EXPECT_EQ(DBRepair(m.run), RepairOutcome::FolderUnreadable);
+    ASSERT_EQ(m.dialogs.shown.size(), 1u);
+    EXPECT_EQ(m.dialogs.shown[0].text,
+              "No se Puede Tomar el Bloqueo de las Bases\rG:\\Shared\\Corvane.run\r\rAccess is denied. (Error 5)"
+              "\r\rNo se ha tocado ninguna base de datos.");
+    EXPECT_TRUE(m.engine.calls.empty());
+}
+
+}  // namespace
+}  // namespace corvane

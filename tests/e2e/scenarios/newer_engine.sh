@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Engines newer than DAO 3.6 answer another version and have no working
+# RepairDatabase: the run learns so from its first repair, having changed
+# nothing, and compacts every database as it does for "3.6".
+set -euo pipefail
+source "$(dirname "$0")/../lib.sh"
+
+readonly NUMBER=0000000001
+readonly KINDS=(Keystone Staffroll Ledgers KeystoneSolo)
+
+run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
+debug_log() { find "$PROGRAM_DIR" -maxdepth 1 -name '* Corvane.deb' -exec cat {} + | tr -d '\r'; }
+
+# newer_engine NAME ANSWER: an engine "14.0" whose RepairDatabase answers
+# ANSWER (repair.txt: "unknown" or "3251"); the interactive run compacts
+# every database and shows the OK box; then the unattended run does the
+# same and its log says why.
+newer_engine() {
+  local name=$1 answer=$2
+  scenario_begin "newer_engine_$name" MONITOR
+  install_on_drive_e
+  install_test_engine 14.0
+  echo "$answer" >"$ENGINE_DIR/repair.txt"
+  echo 1 >"$PROGRAM_DIR/Corvane.lng"
+  : >"$PROGRAM_DIR/Corvane.deb"
+  local shared="$VENUE/g/Shared" kind
+  mkdir -p "$shared"
+  for kind in "${KINDS[@]}"; do head -c 3000 /dev/urandom >"$shared/$kind abc $NUMBER.mdb"; done
+  map_drive g "$VENUE/g"
+  local before
+  before=$(cd "$shared" && md5sum -- *.mdb)
+
+  start_program corvane "$PROGRAM_PATH"
+  wait_main_window >/dev/null || fail "the main window did not appear"
+  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
+  local out
+  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
+  expect_eq "$(field text <<<"$out")" $'Keystone OK!\rStaffroll OK!\rLedgers OK!\rKeystoneSolo OK!\r' "the OK box"
+  drv answer --title Corvane --button ok >/dev/null || fail "could not answer the OK box"
+
+  # One repair was asked for (or its name looked up in vain), then only compactions.
+  local repairs
+  repairs=$(engine_journal | awk -F'\t' '$1 == "first" && $2 == "RepairDatabase" { print $3 " " $4 }')
+  case $answer in
+    unknown) expect_eq "$repairs" "" "repairs run by an engine that has none" ;;
+    *) expect_eq "$repairs" "G:\\Shared\\Keystone abc $NUMBER.mdb error 3251" "the one repair asked for" ;;
+  esac
+  expect_eq "$(engine_journal | grep -c $'^first\tCompactDatabase\t.*\tok$')" 4 "compactions"
+  expect_eq "$(cd "$shared" && md5sum -- *.mdb)" "$before" "the databases' bytes (the test engine copies them)"
+  [ ! -e "$shared/Errors.txt" ] || fail "records in Errors.txt: $(cat "$shared/Errors.txt")"
+  grep -qF '"DBRepair: El motor 14.0 no repara bases de datos (' < <(debug_log) ||
+    fail "the debug log does not say why: $(debug_log)"
+
+  drv close --class CorvaneFMain >/dev/null || fail "could not close the main window"
+  expect_eq "$(wait_exit corvane 10)" 0 "exit code of the interactive run"
+
+  start_program nightly "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit nightly 60)" 0 "exit code of the unattended run"
+  grep -qE ' MONITOR El motor 14\.0 no repara bases de datos \(.*\): se compactan$' < <(run_log) ||
+    fail "Corvane.log does not say why: $(run_log)"
+  grep -qF 'Mensaje "Corvane": Keystone OK! | Staffroll OK! | Ledgers OK! | KeystoneSolo OK!' < <(run_log) ||
+    fail "Corvane.log lacks the OK box: $(run_log)"
+}
+
+case ${1:-} in
+  unknown_name) newer_engine unknown_name unknown ;;
+  dao_3251) newer_engine dao_3251 3251 ;;
+  *) fail "unknown case '${1:-}'" ;;
+esac
