@@ -34,6 +34,7 @@ std::string OutcomeText(RepairOutcome outcome) {
         case RepairOutcome::AllDone: return "todas las bases reparadas o compactadas";
         case RepairOutcome::SomeFailed: return "alguna base fallo";
         case RepairOutcome::ProgramEnding: return "interrumpido";
+        case RepairOutcome::AnotherRunning: return "otra ejecucion trabaja en las bases, no se hizo nada";
     }
     return {};
 }

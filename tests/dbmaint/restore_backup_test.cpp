@@ -261,7 +261,9 @@ TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
         EXPECT_EQ(v.h.drives.ReadFile(single), "single");
         EXPECT_FALSE(v.Has(kTemp));
         EXPECT_EQ(v.Has(kErrors), std::string(c.step) != "none");
-        if (c.passingStays) EXPECT_NE(result.message.find(passing), std::string::npos) << result.message;
+        if (c.passingStays) {
+            EXPECT_NE(result.message.find(passing), std::string::npos) << result.message;
+        }
         if (c.end == RestoreEnd::Failed) {
             EXPECT_TRUE(result.message.ends_with("La Base Actual Quedo Como Estaba.")) << result.message;
         }

@@ -44,7 +44,9 @@ TEST(WriteAll, OffersTheRestUntilEveryByteIsTakenAndFailsWhenAWriteTakesNothing)
         Writer writer{c.chunk, c.stallAfter};
         const Status status = WriteAll(bytes.data(), bytes.size(), std::ref(writer), "WriteFile");
         EXPECT_EQ(static_cast<bool>(status), c.ok);
-        if (!c.ok) EXPECT_EQ(status.code, 112u);
+        if (!c.ok) {
+            EXPECT_EQ(status.code, 112u);
+        }
         EXPECT_EQ(writer.written, bytes.substr(0, c.written));
         EXPECT_LT(writer.calls, 10);
     }
