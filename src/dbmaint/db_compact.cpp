@@ -53,17 +53,35 @@ struct Summaries {
     std::string errors;
 };
 
+enum class RowEnd { Done, Failed, EngineLost };
+
+// The application's process ended during the call, or could not be started
+// again after it had: the row failed, and two such rows in a row stop the run.
+bool EngineLost(const EngineStatus& status) {
+    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
+}
+
+// What a server that died in the middle of a compaction left in the
+// temporary file is of no use; a copy still held goes at the next run.
+void RemoveHalfMadeCopy(DatabaseRun& run, const std::string& temp) {
+    FileSystem& files = run.context.files;
+    if (files.Lookup(temp) != EntryKind::File) return;
+    if (const Status removed = files.Delete(temp); !removed) {
+        AppendDebugLine(run.context, "DBCOMPACT40: " + temp + " " + removed.Describe());
+    }
+}
+
 // One compaction row, after the wait: the extra repair of KeystoneSolo, the
 // compaction into the temporary file and the one-rename swap.
-// true: compacted and in place.
-bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
-                Summaries& summaries) {
+// lost receives why, when the engine was lost.
+RowEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
+                  Summaries& summaries, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
         summaries.errors += std::string(row.errorText) + "\r";
         RecordFailure(run, path, row.label, failure, temp);
-        return false;
+        return RowEnd::Failed;
     };
 
     if (info.kind == DbKind::KeystoneSolo) {
@@ -79,7 +97,13 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
     }
     const EngineStatus compacted =
         run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + context.state.databasePassword);
-    if (!compacted) return failed(compacted.status);
+    if (!compacted) {
+        failed(compacted.status);
+        if (compacted.fault == EngineFault::ServerGone) RemoveHalfMadeCopy(run, temp);
+        if (!EngineLost(compacted)) return RowEnd::Failed;
+        lost = compacted.status;
+        return RowEnd::EngineLost;
+    }
     summaries.ok += std::string(row.okText) + "\r";
 
     // One rename: at every moment the database is whole under its own name,
@@ -90,8 +114,23 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
         if (const Status removed = context.files.Delete(temp); !removed) {
             AppendDebugLine(context, "DBCOMPACT40: " + temp + " " + removed.Describe());
         }
-        return false;
+        return RowEnd::Failed;
     }
+    return RowEnd::Done;
+}
+
+// Counts the rows in a row whose engine was lost. true: the second one, and
+// the run stops after one message; the databases not reached stay untouched.
+bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
+    lostInRow = lost ? lostInRow + 1 : 0;
+    if (lostInRow < 2) return false;
+    Tell(run.context.dialogs, "ATENCION!!!",
+         "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
+         "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"
+         "y Cada Base de Datos Sigue Entera con su Nombre.\r\r" +
+             EngineErrorText(why),
+         Icon::Stop);
+    AppendDebugLine(run.context, "DBRepair: el motor se cerro dos veces seguidas, " + why.Describe());
     return true;
 }
 
@@ -127,6 +166,7 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
     AppContext& context = run.context;
     const int total = FoundIn(kCompactionOrder, scan);
     int place = 0;
+    int lostInRow = 0;
     Summaries summaries;
     RunResult result;
 
@@ -151,11 +191,10 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
         if (!DBPassword(context, path)) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
-        if (CompactRow(run, info, path, temp, summaries)) {
-            ++result.done;
-        } else {
-            ++result.failed;
-        }
+        Status lost;
+        const RowEnd end = CompactRow(run, info, path, temp, summaries, lost);
+        ++(end == RowEnd::Done ? result.done : result.failed);
+        if (LostTwice(run, lostInRow, end == RowEnd::EngineLost, lost)) break;
     }
 
     run.progress.SetStatus("");
@@ -168,6 +207,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     AppContext& context = run.context;
     const int total = FoundIn(kRepairOrder, scan);
     int place = 0;
+    int lostInRow = 0;
     RunResult result;
 
     for (const DbKind kind : kRepairOrder) {
@@ -184,6 +224,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         if (!repaired) RecordFailure(run, path, row.label, repaired.status, "");
         ++(repaired ? result.done : result.failed);
         Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
+        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
     }
     run.progress.SetStatus("");
     return result;

@@ -130,6 +130,8 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     // Asked before any database is touched: without the engine nothing can
     // be done, and nothing must be half done.
     std::string version;
+    // The first call starts the database application when it is not running.
+    run.progress.EngineStarting();
     if (const EngineStatus started = run.engine.Version(version); !started) {
         ShowEngineMissing(context, started.status);
         return RepairOutcome::EngineMissing;

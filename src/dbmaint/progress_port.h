@@ -15,6 +15,9 @@ public:
     virtual void SetStatus(const std::string& line) = 0;
     // 0 to 100, of the file copy that is running.
     virtual void SetCopyProgress(int percent) = 0;
+    // The database application is being started: the first start of the
+    // real one can take ten seconds and more, behind a sand clock alone.
+    virtual void EngineStarting() { SetStatus("Iniciando el motor de bases de datos..."); }
 };
 
 }  // namespace corvane

@@ -182,14 +182,16 @@ public:
     EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
                                  const std::string& sourceLocale) override;
     EngineStatus SecondRepairDatabase(const std::string& path) override;
+    EngineStatus Quit() override;
 
     std::string version = "3.6";
     std::optional<EngineStatus> start;  // set: Version fails so
     // By the database's file name: the first engine's repair or compaction fails so.
     std::map<std::string, EngineStatus> failures;
     EngineStatus secondRepair;
+    EngineStatus quit;
     // Every call, "Compact <source> > <destination> | <locale>", "Repair <path>",
-    // "SecondRepair <path>", "Version".
+    // "SecondRepair <path>", "Version", "Quit".
     std::vector<std::string> calls;
     // Runs as each call begins: the test changes the world at that moment.
     std::function<void(const std::string& call)> onCall;

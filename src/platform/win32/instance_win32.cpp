@@ -46,6 +46,7 @@ HWND MainWindowOf(HWND appWindow) {
 // close does.
 LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
+        if (auto* end = reinterpret_cast<Process*>(::GetWindowLongPtrW(window, GWLP_USERDATA))) end->End(0);
         Win32Process().End(0);
         return 0;
     }
@@ -71,6 +72,10 @@ Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wc
     ::RegisterClassExW(&windowClass);
     appWindow_.Reset(::CreateWindowExW(0, kAppWindowClass, appTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        module, nullptr));
+}
+
+void Win32Instance::SetCloseEnd(Process& process) {
+    ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&process));
 }
 
 bool Win32Instance::ActivatePrevious(const std::string& appTitle) {

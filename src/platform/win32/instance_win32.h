@@ -23,6 +23,9 @@ public:
     bool ActivatePrevious(const std::string& appTitle) override;
 
     HWND AppWindow() const { return appWindow_.Get(); }
+    // What a close request to the hidden window ends the program through,
+    // so that it ends as every other close does; ExitProcess until set.
+    void SetCloseEnd(Process& process);
 
 private:
     UniqueHandle mutex_;
