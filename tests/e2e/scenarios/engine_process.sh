@@ -43,11 +43,6 @@ expect_box() {
   drv answer --title "$title" --button ok >/dev/null || fail "could not answer the box"
 }
 
-snapshot_of() {
-  local kind
-  for kind in "$@"; do md5sum <"$SHARED/$(name "$kind")"; done
-}
-
 run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
 
 # expect_no_server_within SECONDS WHEN: no test engine server of this prefix runs.
@@ -157,32 +152,10 @@ close_during_call() {
   expect_eq "$(md5sum <"$SHARED/$(name Keystone)")" "$before" "Keystone after the server's call ended"
 }
 
-# A server that crashes without withdrawing its class: Wine 8 then refuses
-# every later creation by this program (REGDB_E_CLASSNOTREG, no start), so
-# the next row is the second loss in a row and the run stops with its
-# message; Keystone is whole, Pantry never touched.
-server_crashes() {
-  start server_crashes
-  databases Keystone Staffroll Pantry
-  local before
-  before=$(snapshot_of Keystone Pantry)
-  printf '%s\r\n' "$(name Keystone)" >"$ENGINE_DIR/crash_in_compact.txt"
-  run_program
-  keys shift+d
-  local out
-  out=$(drv box --title 'ATENCION!!!' --timeout 60) || fail "no message about the engine"
-  [[ $(field text <<<"$out") == 'El Motor de Bases de Datos se Cerro Dos Veces Seguidas'* ]] ||
-    fail "message: $(field text <<<"$out")"
-  drv answer --title 'ATENCION!!!' --button ok >/dev/null || fail "could not answer the message"
-  expect_box Corvane $'Error Keystone :(\rError Staffroll :(\r'
-  expect_eq "$(snapshot_of Keystone Pantry)" "$before" "Keystone and Pantry after the crash"
-  expect_eq "$(engine_journal | grep -c '^server start' || true)" 1 "servers started"
-}
-
 case ${1:-} in
-  invoke_helper | server_dies | server_dies_twice | server_crashes | slow_start | close_during_call) "$1" ;;
+  invoke_helper | server_dies | server_dies_twice | slow_start | close_during_call) "$1" ;;
   *)
-    echo "usage: $0 invoke_helper|server_dies|server_dies_twice|server_crashes|slow_start|close_during_call" >&2
+    echo "usage: $0 invoke_helper|server_dies|server_dies_twice|slow_start|close_during_call" >&2
     exit 2
     ;;
 esac

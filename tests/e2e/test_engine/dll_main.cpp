@@ -32,11 +32,8 @@
 //                        the middle of it
 //   die_in_compact.txt   source file names, one a line: the local server
 //                        writes half of that compaction, journals
-//                        "first CompactDatabase.dying <arguments...>",
-//                        withdraws its class and ends at once
-//   crash_in_compact.txt the same without withdrawing the class, as a real
-//                        crash: Wine 8 then answers REGDB_E_CLASSNOTREG to
-//                        every later creation by the same client process
+//                        "first CompactDatabase.dying <arguments...>" and
+//                        ends at once, as a server that crashes
 //   start_delay_ms.txt   the local server waits this long before it offers
 //                        its class, as a slow first start of the real one
 //   defer_fill_in.txt    present: the local server leaves the description
@@ -77,7 +74,6 @@ void HostFactoryReferenced(int change) {
 // ends nothing here.
 void HostQuitRequested() {}
 bool HostIsServer() { return false; }
-void HostWithdrawClass() {}
 
 }  // namespace test_engine
 

@@ -7,8 +7,7 @@
 # with an empty journal. Sets ENGINE_DIR, the Linux folder where the scenario
 # writes the engine's configuration (fail.txt, second_repair.txt,
 # refuse_start.txt, compact_delay_ms.txt, die_in_compact.txt,
-# crash_in_compact.txt, start_delay_ms.txt: see dll_main.cpp) and reads its
-# journal.
+# start_delay_ms.txt: see dll_main.cpp) and reads its journal.
 install_test_engine() {
   : "${E2E_TEST_ENGINE:?E2E_TEST_ENGINE must name the test engine DLL}"
   : "${E2E_TEST_ENGINE_SERVER:?E2E_TEST_ENGINE_SERVER must name the test engine server}"

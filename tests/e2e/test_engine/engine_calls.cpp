@@ -119,22 +119,16 @@ Outcome CopyBytes(HANDLE source, HANDLE destination, long long limit) {
 }
 
 // Half the copy written and flushed, then the pause or the end a scenario
-// asked for: a slow compaction (compact_delay_ms.txt), or a local server
-// that dies in the middle of this source's compaction: die_in_compact.txt
-// withdraws its class first, crash_in_compact.txt does not (see dll_main.cpp).
+// asked for: a slow compaction (compact_delay_ms.txt) or a local server that
+// dies in the middle of this source's compaction (die_in_compact.txt).
 void MiddleOfCompaction(Role role, const std::wstring& sourcePath, const std::vector<std::string>& arguments) {
     const std::optional<DWORD> delay = ConfigMilliseconds(L"compact_delay_ms.txt");
-    const bool server = HostIsServer() && role == Role::First;
-    const bool crash = server && ConfigNamesFile(L"crash_in_compact.txt", sourcePath);
-    const bool die = server && (crash || ConfigNamesFile(L"die_in_compact.txt", sourcePath));
+    const bool die = HostIsServer() && role == Role::First && ConfigNamesFile(L"die_in_compact.txt", sourcePath);
     std::vector<std::string> fields{RoleName(role), die ? "CompactDatabase.dying" : "CompactDatabase.started"};
     fields.insert(fields.end(), arguments.begin(), arguments.end());
     JournalLine(fields);
-    if (die) {
-        if (!crash) HostWithdrawClass();
-        // No reply, no clean-up, the half-written copy stays.
-        TerminateProcess(GetCurrentProcess(), 3);
-    }
+    // As a crash: no reply, no clean-up, the half-written copy stays.
+    if (die) TerminateProcess(GetCurrentProcess(), 3);
     if (delay) Sleep(*delay);
 }
 
@@ -263,8 +257,7 @@ Outcome Compact(Role role, const std::wstring& sourcePath, const std::wstring& d
         return OpenFailure(error, destinationPath);
     }
     Outcome copied = Outcome::Ok();
-    const bool paused = ConfigExists(L"compact_delay_ms.txt") || ConfigExists(L"die_in_compact.txt") ||
-                        ConfigExists(L"crash_in_compact.txt");
+    const bool paused = ConfigExists(L"compact_delay_ms.txt") || ConfigExists(L"die_in_compact.txt");
     if (paused) {
         copied = CopyBytes(source.Get(), destination.Get(), size.QuadPart / 2);
         if (copied.Succeeded()) {

@@ -17,8 +17,5 @@ void HostFactoryReferenced(int change);
 void HostQuitRequested();
 // The objects run in a process of their own.
 bool HostIsServer();
-// A local server about to die stops offering its class, so that Wine lets
-// its clients start another one (it does not for a server that just ends).
-void HostWithdrawClass();
 
 }  // namespace test_engine

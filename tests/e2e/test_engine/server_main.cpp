@@ -5,6 +5,11 @@
 // objects and their configuration files are the DLL's (dll_main.cpp); this
 // file is only the process around them. COM starts it with "-Embedding".
 //
+// Single use, as the real application: every creation starts a server of
+// its own, so a client never meets another's server, busy or dead. (Offered
+// for many uses, a server that crashed stays registered under Wine 8, and
+// its client can never create the class again: REGDB_E_CLASSNOTREG at once.)
+//
 // It ends when its last object is released, when the application is asked
 // to Quit (once that call has returned), or when no client has taken an
 // object within kUnusedLimitMs of the start (a launch whose client gave up).
@@ -23,7 +28,6 @@ constexpr UINT kUnusedLimitMs = 10000;
 
 LONG gUsers = 0;
 bool gEverUsed = false;
-DWORD gClassCookie = 0;
 
 void EndLoop() { PostQuitMessage(0); }
 
@@ -45,7 +49,6 @@ void HostFactoryReferenced(int) {}
 // The reply to Quit goes out before the loop sees the message.
 void HostQuitRequested() { EndLoop(); }
 bool HostIsServer() { return true; }
-void HostWithdrawClass() { CoRevokeClassObject(gClassCookie); }
 
 }  // namespace test_engine
 
@@ -62,8 +65,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // A first start of the real application can take ten seconds and more.
     if (const std::optional<DWORD> delay = ConfigMilliseconds(L"start_delay_ms.txt")) Sleep(*delay);
 
+    DWORD cookie = 0;
     const HRESULT registered = CoRegisterClassObject(kApplicationClsid, FactoryOf(ClassKind::Application),
-                                                     CLSCTX_LOCAL_SERVER, REGCLS_MULTIPLEUSE, &gClassCookie);
+                                                     CLSCTX_LOCAL_SERVER, REGCLS_SINGLEUSE, &cookie);
     if (FAILED(registered)) {
         char code[16];
         wsprintfA(code, "0x%08lX", static_cast<unsigned long>(registered));
@@ -81,7 +85,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         }
         DispatchMessageW(&message);
     }
-    CoRevokeClassObject(gClassCookie);
+    CoRevokeClassObject(cookie);
     JournalLine({"server end", pid});
     // Not CoUninitialize: a client's last Release may be on its way in, and
     // under Wine the apartment's end then waits for a call this thread will
