@@ -186,9 +186,10 @@ struct CallSeen {
     bool closedDuringCall = false;
 };
 
-// A compaction of 3 s; once it has begun, another thread invalidates the
-// window and posts it a close request, as another program would.
-CallSeen SlowCallWithWindow(bool withFilter) {
+// A compaction of 3 s, or a server's start of 3 s; once it has begun,
+// another thread invalidates the window and posts it a close request, as
+// another program would.
+CallSeen SlowCallWithWindow(bool withFilter, bool slowStart = false) {
     static const bool registered = [] {
         WNDCLASSW windowClass{};
         windowClass.lpfnWndProc = Watched::Proc;
@@ -211,22 +212,27 @@ CallSeen SlowCallWithWindow(bool withFilter) {
     ::CreateDirectoryA("C:\\Shared", nullptr);
     std::ofstream("C:\\Shared\\slow.mdb", std::ios::binary) << std::string(4096, 's');
     ::DeleteFileA("C:\\Shared\\slowC.mdb");
-    Configure("compact_delay_ms.txt", "3000");
-    const int startedBefore = Count(Journal(), "CompactDatabase.started");
+    const char* const setting = slowStart ? "start_delay_ms.txt" : "compact_delay_ms.txt";
+    const char* const begun = slowStart ? "server start" : "CompactDatabase.started";
+    Configure(setting, "3000");
+    const int startedBefore = Count(Journal(), begun);
     std::thread other([&] {
-        WaitFor([&] { return Count(Journal(), "CompactDatabase.started") > startedBefore; }, 20000);
+        WaitFor([&] { return Count(Journal(), begun) > startedBefore; }, 20000);
         ::InvalidateRect(watched.window, nullptr, TRUE);
         ::PostMessageW(watched.window, WM_CLOSE, 0, 0);
     });
     Win32DbEngine db;
-    EXPECT_TRUE(db.CompactDatabase("C:\\Shared\\slow.mdb", "C:\\Shared\\slowC.mdb", ";pwd=1"));
+    std::string version;
+    EXPECT_TRUE(slowStart ? db.Version(version)
+                          : db.CompactDatabase("C:\\Shared\\slow.mdb", "C:\\Shared\\slowC.mdb", ";pwd=1"));
     const ULONGLONG returnedAt = ::GetTickCount64();
     other.join();
     CallSeen seen{watched.paints, watched.closedAt != 0 && watched.closedAt < returnedAt};
-    std::printf("[ wine     ] during a 3 s call, %s filter: %d paint(s), close %s; MessagePending %d time(s)\n",
+    std::printf("[ wine     ] during a 3 s %s, %s filter: %d paint(s), close %s\n", slowStart ? "start" : "call",
                 withFilter ? "with the" : "without a", seen.paints,
-                seen.closedDuringCall ? "let through" : "held until the call ended", filter.pendingCalls);
-    Unconfigure("compact_delay_ms.txt");
+                seen.closedDuringCall ? "let through" : "held until the call ended");
+    if (withFilter) std::printf("[ wine     ] MessagePending was called %d time(s)\n", filter.pendingCalls);
+    Unconfigure(setting);
     ::DestroyWindow(watched.window);
     return seen;
 }
@@ -237,8 +243,10 @@ TEST_F(EngineProcess, DuringACallTheWindowPaintsAndACloseRequestGetsThrough) {
     EXPECT_GE(with.paints, 1);
     EXPECT_TRUE(with.closedDuringCall);
     // Without the filter only what COM's loop dispatches by itself gets
-    // through; printed above, asserted nowhere: it is Wine's to choose.
+    // through, and while the server starts COM may run no loop at all:
+    // printed above, asserted nowhere, as it is Wine's to choose.
     static_cast<void>(without);
+    SlowCallWithWindow(true, true);
 }
 
 }  // namespace
