@@ -84,6 +84,7 @@ windows_build() {
   export CORVANE_EXE="$build/bin/Corvane.exe"
   export E2E_DRIVER="$build/tests/e2e/corvane_e2e_driver.exe"
   export E2E_TEST_ENGINE="$build/tests/e2e/corvane_test_engine.dll"
+  export E2E_TEST_ENGINE_SERVER="$build/tests/e2e/corvane_test_engine_server.exe"
   export E2E_MINIMAL="$build/tests/e2e/corvane_minimal_window.exe"
   export E2E_SCREENS="$build/tests/e2e/corvane_screens.exe"
   export E2E_HOLDER="$build/tests/e2e/corvane_holder.exe"

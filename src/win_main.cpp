@@ -11,6 +11,7 @@
 #include "app/startup.h"
 #include "app/unattended.h"
 #include "base/utf.h"
+#include "dbmaint/engine_end.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/com.h"
 #include "platform/win32/console_win32.h"
@@ -18,6 +19,7 @@
 #include "platform/win32/dialogs_win32.h"
 #include "platform/win32/file_system_win32.h"
 #include "platform/win32/instance_win32.h"
+#include "platform/win32/message_filter.h"
 #include "platform/win32/message_pump.h"
 #include "platform/win32/system_info_win32.h"
 #include "platform/win32/waiter_win32.h"
@@ -64,10 +66,11 @@ int Usage(AppContext& context, Invocation invocation) {
 
 // Corvane.exe /reparar: the start-up and the repair request with nobody
 // there, every box a record of Corvane.log, every question answered No.
-int RunUnattended(AppContext& windowContext, win32::Win32Instance& instance, Process& realProcess) {
+int RunUnattended(AppContext& windowContext, win32::Win32Instance& instance, EngineEndingProcess& ending,
+                  DbEngine& engine) {
     RunLog log(windowContext);
     UnattendedDialogs dialogs(log);
-    UnattendedProcess process(log, realProcess);
+    UnattendedProcess process(log, ending);
     AppContext context{windowContext.state,  windowContext.files,    dialogs,
                        windowContext.system, windowContext.clock,    windowContext.instance,
                        process,              windowContext.programFolder, windowContext.programName};
@@ -80,12 +83,12 @@ int RunUnattended(AppContext& windowContext, win32::Win32Instance& instance, Pro
         case StartupOutcome::ShowMainWindow: {
             instance.MarkUnattended();
             win32::MessagePump pump;
-            win32::Win32DbEngine engine;
             win32::Win32Waiter waiter(pump, true);
             exitCode = RunUnattendedRepair(context, engine, waiter, log);
             break;
         }
     }
+    ending.QuitEngine();
     log.Record(EndRecord(exitCode));
     return exitCode;
 }
@@ -100,28 +103,36 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     // Once for the program, before any object of it exists and after they
     // are all gone: the database engine lives in this thread's apartment.
     const win32::ComApartment apartment;
+    // The engine answers from another process: while it works, COM's own
+    // loop runs, and the filter lets painting and a close request through.
+    win32::CallMessageFilter callFilter;
+    const win32::ScopedMessageFilter filterRegistration(callFilter);
 
     win32::Win32FileSystem files;
     win32::Win32Dialogs dialogs;
     win32::Win32SystemInfo system;
     win32::Win32Clock clock;
     win32::Win32Instance instance(module, L"Corvane");
-    win32::Win32Process process;
+    win32::Win32Process realProcess;
+    // Created when the first run asks for it, kept until the program ends,
+    // and asked to quit by every end that goes through `process`.
+    win32::Win32DbEngine engine;
+    EngineEndingProcess process(engine, realProcess);
+    instance.SetCloseEnd(process);
     ProgramState state;
     const ProgramLocation location = LocateProgram(system.ModulePath());
     AppContext context{state, files, dialogs, system, clock, instance, process, location.folder, location.name};
+    process.RecordTo(context);
 
     const Invocation invocation = ParseCommandLine(Arguments());
     if (invocation == Invocation::Usage || invocation == Invocation::UsageError) {
         return Usage(context, invocation);
     }
-    if (invocation == Invocation::Repair) return RunUnattended(context, instance, process);
+    if (invocation == Invocation::Repair) return RunUnattended(context, instance, process, engine);
 
     if (RunStartup(context) != StartupOutcome::ShowMainWindow) return 0;
 
     win32::MessagePump pump;
-    // Created when the first run asks for it, kept until the program ends.
-    win32::Win32DbEngine engine;
     win32::Win32Waiter waiter(pump);
     RestoreModel restoreModel(context, waiter);
     DatabaseActions actions(context, engine, waiter, restoreModel);
@@ -137,5 +148,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     }
     ::SetCursor(::LoadCursorW(nullptr, IDC_ARROW));
     model.Open();
-    return pump.Run();
+    const int exitCode = pump.Run();
+    process.QuitEngine();
+    return exitCode;
 }

@@ -92,18 +92,36 @@ void NameKept(DatabaseRun& run, const std::string& label, const std::string& pat
     }
 }
 
+enum class CompactEnd { Done, Failed, EngineLost };
+
+// The application's process ended during the call, or could not be started
+// again after it had: the row failed, and two such rows in a row stop the run.
+bool EngineLost(const EngineStatus& status) {
+    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
+}
+
+// What a server that died in the middle of a compaction left in the
+// temporary file is of no use; a copy still held goes at the next run.
+void RemoveHalfMadeCopy(DatabaseRun& run, const std::string& temp) {
+    FileSystem& files = run.context.files;
+    if (files.Lookup(temp) != EntryKind::File) return;
+    if (const Status removed = files.Delete(temp); !removed) {
+        AppendDebugLine(run.context, "DBCOMPACT40: " + temp + " " + removed.Describe());
+    }
+}
+
 // One compaction row, after the wait: the extra repair of KeystoneSolo, the
 // compaction into the temporary file and the one-rename swap.
-// true: compacted and in place.
-bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
-                Summaries& summaries, HistoryRow& record) {
+// Done: compacted and in place. lost receives why, when the engine was lost.
+CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
+                  Summaries& summaries, HistoryRow& record, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
         summaries.errors += std::string(row.errorText) + "\r";
         RecordFailure(run, path, row.label, failure, temp);
         record.Failed(failure);
-        return false;
+        return CompactEnd::Failed;
     };
 
     if (info.kind == DbKind::KeystoneSolo) {
@@ -119,7 +137,13 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
     }
     const EngineStatus compacted =
         run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + context.state.databasePassword);
-    if (!compacted) return failed(compacted.status);
+    if (!compacted) {
+        failed(compacted.status);
+        if (compacted.fault == EngineFault::ServerGone) RemoveHalfMadeCopy(run, temp);
+        if (!EngineLost(compacted)) return CompactEnd::Failed;
+        lost = compacted.status;
+        return CompactEnd::EngineLost;
+    }
     summaries.ok += std::string(row.okText) + "\r";
 
     // The engine drops records it finds damaged: the database as it was
@@ -143,9 +167,24 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
                 AppendDebugLine(context, "DBCOMPACT40: " + kept.Passing() + " " + dropped.Describe());
             }
         }
-        return false;
+        return CompactEnd::Failed;
     }
     if (keeping) NameKept(run, row.label, path, kept);
+    return CompactEnd::Done;
+}
+
+// Counts the rows in a row whose engine was lost. true: the second one, and
+// the run stops after one message; the databases not reached stay untouched.
+bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
+    lostInRow = lost ? lostInRow + 1 : 0;
+    if (lostInRow < 2) return false;
+    Tell(run.context.dialogs, "ATENCION!!!",
+         "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
+         "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"
+         "y Cada Base de Datos Sigue Entera con su Nombre.\r\r" +
+             EngineErrorText(why),
+         Icon::Stop);
+    AppendDebugLine(run.context, "DBRepair: el motor se cerro dos veces seguidas, " + why.Describe());
     return true;
 }
 
@@ -185,6 +224,7 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
     AppContext& context = run.context;
     const int total = FoundIn(kCompactionOrder, scan);
     int place = 0;
+    int lostInRow = 0;
     Summaries summaries;
     RunResult result;
 
@@ -225,12 +265,11 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
         record.Begin();
-        if (CompactRow(run, info, path, temp, summaries, record)) {
-            record.Done();
-            ++result.done;
-        } else {
-            ++result.failed;
-        }
+        Status lost;
+        const CompactEnd end = CompactRow(run, info, path, temp, summaries, record, lost);
+        if (end == CompactEnd::Done) record.Done();
+        ++(end == CompactEnd::Done ? result.done : result.failed);
+        if (LostTwice(run, lostInRow, end == CompactEnd::EngineLost, lost)) break;
     }
 
     run.progress.SetStatus({});
@@ -243,6 +282,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     AppContext& context = run.context;
     const int total = FoundIn(kRepairOrder, scan);
     int place = 0;
+    int lostInRow = 0;
     RunResult result;
 
     for (const DbKind kind : kRepairOrder) {
@@ -286,6 +326,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         }
         ++(repaired ? result.done : result.failed);
         Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
+        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
     }
     run.progress.SetStatus({});
     return result;

@@ -140,6 +140,8 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     // Asked before any database is touched: without the engine nothing can
     // be done, and nothing must be half done.
     std::string version;
+    // The first call starts the database application when it is not running.
+    run.progress.SetStatus({RunAction::StartingEngine});
     if (const EngineStatus started = run.engine.Version(version); !started) {
         ShowEngineMissing(context, started.status);
         return RepairOutcome::EngineMissing;

@@ -17,6 +17,7 @@ std::string StatusLine(const RunStatus& status) {
         case RunAction::Compacting: return Doing("Compactando", status);
         case RunAction::Repairing: return Doing("Reparando", status);
         case RunAction::Restoring: return Doing("Restaurando", status);
+        case RunAction::StartingEngine: return "Iniciando el motor de bases de datos...";
         case RunAction::Waiting: {
             std::string line = "Esperando " + status.kind + ": " + std::to_string(status.secondsWaited) + " s";
             for (std::size_t i = 0; i < status.holders.size(); ++i) {

@@ -12,6 +12,9 @@ enum class RunAction {
     Repairing,
     Restoring,
     Waiting,     // on a database's lock file
+    // The database application is being started: the first start of the
+    // real one can take ten seconds and more, behind a sand clock alone.
+    StartingEngine,
 };
 
 // The run's status as a value: each screen, and the run's history, turns it

@@ -17,6 +17,10 @@ enum class EngineFault {
     // The call ran and failed: the database is open elsewhere, the
     // destination exists, the file is damaged beyond repair...
     Failed,
+    // The engine's process ended or lost its connection during the call (it
+    // runs out of process on a venue's machine): what the call did is
+    // unknown, and the next call starts a new application object.
+    ServerGone,
 };
 
 // A failure carries the engine's own error number (DAO's, such as 3356, or
@@ -49,6 +53,11 @@ public:
                                          const std::string& sourceLocale) = 0;
     // RepairDatabase on the second engine.
     virtual EngineStatus SecondRepairDatabase(const std::string& path) = 0;
+    // Asks the application object to quit, saving nothing, and lets it go,
+    // so that no engine process outlives the program; nothing to do when none
+    // was created. A call under way (a close request while the engine works)
+    // cannot be interrupted: then nothing is asked and the failure says so.
+    virtual EngineStatus Quit() = 0;
 };
 
 }  // namespace corvane

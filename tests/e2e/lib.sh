@@ -10,6 +10,8 @@
 #   E2E_HOLDER  the helper that holds a file open (corvane_holder.exe)
 #   E2E_TEST_ENGINE the test database engine (corvane_test_engine.dll), for
 #               install_test_engine
+#   E2E_TEST_ENGINE_SERVER its application class as a local server
+#               (corvane_test_engine_server.exe), for install_test_engine
 #   E2E_BITS    32 or 64: the bitness of the programs under test; read from
 #               CORVANE_EXE (or E2E_DRIVER) when not given
 #   E2E_KEEP_TEMPLATE=1 reuses an existing template instead of making it anew
@@ -26,6 +28,7 @@ readonly REGISTER_TEST_ENGINE=$E2E_LIB_DIR/test_engine/register.sh
 # Where every prefix of the run finds the test engine: registered in the
 # template, the DLL itself copied by the scenarios that use it.
 readonly TEST_ENGINE_WINDOWS_PATH='C:\TestEngine\corvane_test_engine.dll'
+readonly TEST_ENGINE_SERVER_WINDOWS_PATH='C:\TestEngine\corvane_test_engine_server.exe'
 # host_runs_32bit, the one test of whether this host starts 32-bit programs.
 source "$E2E_LIB_DIR/../../scripts/windows-build.sh"
 
@@ -122,10 +125,11 @@ template_create() {
     # Linux has no Arial; Liberation Sans has its metrics, so captions take
     # the room they take on Windows.
     "$WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Arial /d 'Liberation Sans' /f >/dev/null 2>&1 || exit 1
-    # Both engine classes point at C:\TestEngine in every scenario; a scenario
-    # without the DLL there sees an engine that is not installed (Wine answers
-    # 0x80040154 as for a class never registered).
-    "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$fresh" "$TEST_ENGINE_WINDOWS_PATH" || exit 1
+    # Both engine classes point at C:\TestEngine in every scenario, the
+    # application class at its local server, as on a venue's machine; a
+    # scenario without the files there sees an engine that is not installed
+    # (Wine answers 0x80040154 as for a class never registered).
+    "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$fresh" "$TEST_ENGINE_WINDOWS_PATH" "$TEST_ENGINE_SERVER_WINDOWS_PATH" || exit 1
     # The registry reaches the disk when the server ends; end it now
     # rather than 3 s after its last client.
     "$WINESERVER" -k >/dev/null 2>&1 || true
@@ -140,7 +144,7 @@ template_create() {
   # The view the program under test reads its COM classes from.
   local classes='Software\\Classes\\Wow6432Node'
   [ "$E2E_BITS" = 32 ] || classes='Software\\Classes'
-  grep -qF "[$classes\\\\CLSID\\\\{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}\\\\InprocServer32]" \
+  grep -qF "[$classes\\\\CLSID\\\\{73A4C9C1-D68D-11D0-98BF-00A0C90DC8D9}\\\\LocalServer32]" \
     "$fresh/system.reg" || fail "the template prefix lacks the test engine's registration in the $E2E_BITS-bit view"
   template_stop_server "$template"
   rm -rf "$template"
@@ -333,52 +337,8 @@ has_ended() { [ -f "$SCENARIO_DIR/$1.exit" ]; }
 
 # ------------------------------------------------------------------ test engine
 
-# install_test_engine [VERSION]: the test database engine in C:\TestEngine of
-# the scenario's prefix (where the template registered it), answering VERSION
-# (default 3.6) as its version, with an empty journal. Sets ENGINE_DIR, the
-# Linux folder where the scenario writes the engine's configuration
-# (fail.txt, repair.txt, second_repair.txt, refuse_start.txt, compact_delay_ms.txt: see
-# test_engine/test_engine.cpp) and reads its journal.
-install_test_engine() {
-  : "${E2E_TEST_ENGINE:?E2E_TEST_ENGINE must name the test engine DLL}"
-  ENGINE_DIR="$WINEPREFIX/drive_c/TestEngine"
-  mkdir -p "$ENGINE_DIR"
-  cp "$E2E_TEST_ENGINE" "$ENGINE_DIR/corvane_test_engine.dll"
-  printf '%s\r\n' "${1:-3.6}" >"$ENGINE_DIR/version.txt"
-  rm -f "$ENGINE_DIR/journal.txt"
-}
-
-# engine_journal: what the engine was asked, one call a line, fields
-# separated by TAB, without the CRs: "first<TAB>CompactDatabase<TAB>SRC<TAB>
-# DST<TAB><missing><TAB><missing><TAB>LOCALE<TAB>ok". Empty before any call.
-engine_journal() {
-  [ -f "$ENGINE_DIR/journal.txt" ] || return 0
-  tr -d '\r' <"$ENGINE_DIR/journal.txt"
-}
-
-# wait_engine_journal SECONDS PATTERN: waits for a journal line matching the
-# extended regular expression PATTERN (such as $'\tCompactDatabase.started\t'
-# before ending the program in the middle of a compaction).
-wait_engine_journal() {
-  wait_until "$1" "the engine's journal to show /$2/" journal_has "$2"
-}
-
-# Not "engine_journal | grep -q": grep ending early would fail the pipe
-# under pipefail.
-journal_has() { grep -qE -- "$1" < <(engine_journal); }
-
-# remove_test_engine_registration: a machine without the database software,
-# where creating either class answers 0x80040154, as on a real one.
-remove_test_engine_registration() {
-  "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" --remove "$WINEPREFIX" || fail "could not remove the test engine's registration"
-}
-
-# register_test_engine: the test engine's classes in the scenario's prefix,
-# in the view the program under test reads.
-register_test_engine() {
-  "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$WINEPREFIX" "$TEST_ENGINE_WINDOWS_PATH" ||
-    fail "could not register the test engine"
-}
+# install_test_engine, its journal, its servers: test_engine/engine.sh.
+source "$E2E_LIB_DIR/test_engine/engine.sh"
 
 # ------------------------------------------------------------------ driver
 

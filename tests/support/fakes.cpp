@@ -80,6 +80,8 @@ EngineStatus FakeEngine::RepairDatabase(const std::string& path) {
 EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::string& destination,
                                          const std::string& sourceLocale) {
     if (EngineStatus failed = Called("Compact " + source + " > " + destination + " | " + sourceLocale, source); !failed) {
+        // A server that dies half-way leaves what it had written.
+        if (failed.fault == EngineFault::ServerGone) drives_.WriteFile(destination, "half");
         return failed;
     }
     namespace fs = std::filesystem;
@@ -88,6 +90,11 @@ EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::s
     }
     drives_.WriteFile(destination, drives_.ReadFile(source) + kCompactedMark);
     return EngineStatus::Ok();
+}
+
+EngineStatus FakeEngine::Quit() {
+    calls.push_back("Quit");
+    return quit;
 }
 
 EngineStatus FakeEngine::SecondRepairDatabase(const std::string& path) {

@@ -191,6 +191,7 @@ public:
     EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
                                  const std::string& sourceLocale) override;
     EngineStatus SecondRepairDatabase(const std::string& path) override;
+    EngineStatus Quit() override;
 
     std::string version = "3.6";
     std::optional<EngineStatus> start;  // set: Version fails so
@@ -199,8 +200,9 @@ public:
     // By the database's file name: only the first engine's repair fails so.
     std::map<std::string, EngineStatus> repairFailures;
     EngineStatus secondRepair;
+    EngineStatus quit;
     // Every call, "Compact <source> > <destination> | <locale>", "Repair <path>",
-    // "SecondRepair <path>", "Version".
+    // "SecondRepair <path>", "Version", "Quit".
     std::vector<std::string> calls;
     // Runs as each call begins: the test changes the world at that moment.
     std::function<void(const std::string& call)> onCall;

@@ -4,9 +4,11 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/db_engine.h"
 #include "platform/win32/com.h"
+#include "platform/win32/dispatch.h"
 
 namespace corvane::win32 {
 
@@ -27,23 +29,38 @@ HRESULT CreateDispatchObject(const CLSID& clsid, IDispatch** object);
 // version is installed. COM must be initialised on the calling thread (single-
 // threaded apartment), and every call made from that thread. A call may take
 // minutes on a large database; the caller shows why first.
+//
+// The application object runs in a process of its own on a venue's machine:
+// when a call finds that process gone, the objects are let go and the next
+// call creates the application anew (Version, which changes nothing, tries
+// once more at once).
 class Win32DbEngine : public DbEngine {
 public:
     explicit Win32DbEngine(DispatchCreator creator = CreateDispatchObject);
     Win32DbEngine(const Win32DbEngine&) = delete;
     Win32DbEngine& operator=(const Win32DbEngine&) = delete;
+    // The last chance to let no engine process outlive the program; the
+    // program's ends call Quit themselves and record a failure.
+    ~Win32DbEngine() override;
 
     EngineStatus Version(std::string& version) override;
     EngineStatus RepairDatabase(const std::string& path) override;
     EngineStatus CompactDatabase(const std::string& source, const std::string& destination,
                                  const std::string& sourceLocale) override;
     EngineStatus SecondRepairDatabase(const std::string& path) override;
+    EngineStatus Quit() override;
 
 private:
     EngineStatus Engine();
     EngineStatus SecondEngine();
+    EngineStatus ReadVersion(std::string& version);
+    // Every outgoing call goes through here: it may run the message filter's
+    // loop, where a close request can end the program.
+    EngineStatus Call(IDispatch* object, const char* member, DispatchKind kind,
+                      const std::vector<DispatchArg>& args = {}, UniqueVariant* result = nullptr);
 
     DispatchCreator creator_;
+    bool calling_ = false;
     ComPtr<IDispatch> application_;
     ComPtr<IDispatch> engine_;
     ComPtr<IDispatch> secondEngine_;

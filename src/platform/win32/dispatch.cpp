@@ -45,9 +45,49 @@ std::string FromBstr(BSTR text) {
     return Narrow(std::wstring(text, ::SysStringLen(text)));
 }
 
+// RPC's own errors as a call's HRESULT (HRESULT_FROM_WIN32).
+constexpr HRESULT kCallFailed = static_cast<HRESULT>(0x800706BE);
+constexpr HRESULT kCallFailedDidNotExecute = static_cast<HRESULT>(0x800706BF);
+constexpr HRESULT kServerUnavailable = static_cast<HRESULT>(0x800706BA);
+
+// What a call answers when the server's process ended during it, or before
+// it on an object that outlived it: the server itself (RPC_S_*), COM's
+// channel to it (RPC_E_*), a proxy whose stub is gone.
+bool ServerGone(HRESULT result) {
+    switch (result) {
+        case kCallFailed:
+        case kCallFailedDidNotExecute:
+        case kServerUnavailable:
+        case RPC_E_DISCONNECTED:
+        case RPC_E_SERVERFAULT:
+        case RPC_E_SERVER_DIED:
+        case RPC_E_SERVER_DIED_DNE:
+        case CO_E_OBJNOTCONNECTED:
+            return true;
+        default:
+            return false;
+    }
+}
+
 EngineFault FaultOf(HRESULT result) {
-    return result == DISP_E_UNKNOWNNAME || result == DISP_E_MEMBERNOTFOUND ? EngineFault::Unsupported
-                                                                         : EngineFault::Failed;
+    if (result == DISP_E_UNKNOWNNAME || result == DISP_E_MEMBERNOTFOUND) return EngineFault::Unsupported;
+    return ServerGone(result) ? EngineFault::ServerGone : EngineFault::Failed;
+}
+
+// The fill-in of an EXCEPINFO may be called only where it was made: a
+// server in another process hands over the raw address of its function
+// (Wine does), which may even fall inside this program's own image, both
+// being loaded at the same base. Only a standard proxy answers IMultiQI, and
+// only an address inside a module of this process can be code at all.
+bool MayCallFillIn(IDispatch* object, void* fillIn) {
+    IMultiQI* proxy = nullptr;
+    if (SUCCEEDED(object->QueryInterface(IID_IMultiQI, reinterpret_cast<void**>(&proxy)))) {
+        proxy->Release();
+        return false;
+    }
+    HMODULE module = nullptr;
+    return ::GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                static_cast<LPCWSTR>(fillIn), &module) != 0;
 }
 
 EngineStatus FromHresult(HRESULT result, const char* member) {
@@ -92,6 +132,11 @@ EngineStatus InvokeMember(IDispatch* object, const char* member, DispatchKind ki
     VariantArray packed(args.size());
     for (std::size_t i = 0; i < args.size(); ++i) {
         VARIANTARG& slot = packed[args.size() - 1 - i];
+        if (args[i].number) {
+            slot.vt = VT_I4;
+            slot.lVal = *args[i].number;
+            continue;
+        }
         if (!args[i].text) {
             slot.vt = VT_ERROR;
             slot.scode = DISP_E_PARAMNOTFOUND;
@@ -114,7 +159,10 @@ EngineStatus InvokeMember(IDispatch* object, const char* member, DispatchKind ki
     const HRESULT invoked = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, answer.Receive(),
                                            &exception, &badArgument);
 
-    if (invoked == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr) exception.pfnDeferredFillIn(&exception);
+    if (invoked == DISP_E_EXCEPTION && exception.pfnDeferredFillIn != nullptr &&
+        MayCallFillIn(object, reinterpret_cast<void*>(exception.pfnDeferredFillIn))) {
+        exception.pfnDeferredFillIn(&exception);
+    }
     // Ours to free whichever way the call ended; null when the server left them.
     const UniqueBstr source(exception.bstrSource);
     const UniqueBstr description(exception.bstrDescription);

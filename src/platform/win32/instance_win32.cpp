@@ -48,16 +48,19 @@ HWND MainWindowOf(HWND appWindow) {
 // In the run nobody watches, the hidden owner is its only window: there the
 // request becomes WM_QUIT, which ends the run's next wait or step, so the
 // run log gets its last record and the exit code says the run was stopped.
-constexpr LONG_PTR kUnattendedMark = 1;
-
 LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const bool unattended = ::GetWindowLongPtrW(window, GWLP_USERDATA) == kUnattendedMark;
+    const auto* held = reinterpret_cast<const Win32Instance::CloseRequest*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
+    const Win32Instance::CloseRequest close = held != nullptr ? *held : Win32Instance::CloseRequest{};
     if (message == WM_CLOSE) {
-        if (!unattended) Win32Process().End(0);
-        ::PostQuitMessage(0);
+        if (close.unattended) {
+            ::PostQuitMessage(0);
+        } else {
+            if (close.end != nullptr) close.end->End(0);
+            Win32Process().End(0);
+        }
         return 0;
     }
-    if (message == WM_QUERYENDSESSION && unattended) {
+    if (message == WM_QUERYENDSESSION && close.unattended) {
         ::PostQuitMessage(0);
         return TRUE;
     }
@@ -84,6 +87,11 @@ Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wc
     ::RegisterClassExW(&windowClass);
     appWindow_.Reset(::CreateWindowExW(0, kAppWindowClass, appTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                        module, nullptr));
+}
+
+void Win32Instance::SetCloseEnd(Process& process) {
+    close_.end = &process;
+    ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&close_));
 }
 
 bool Win32Instance::ActivatePrevious(const std::string& appTitle) {
@@ -113,7 +121,8 @@ bool Win32Instance::UnattendedRunning() {
 
 void Win32Instance::MarkUnattended() {
     unattendedMutex_.Reset(::CreateMutexW(nullptr, FALSE, unattendedName_.c_str()));
-    ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, kUnattendedMark);
+    close_.unattended = true;
+    ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&close_));
 }
 
 void Win32Process::End(int exitCode) { ::ExitProcess(static_cast<UINT>(exitCode)); }

@@ -19,8 +19,17 @@ inline constexpr wchar_t kSingleInstanceMutexName[] = L"Global\\Corvane.SingleIn
 // z-order, the main window to raise. A named mutex tells that a copy runs.
 class Win32Instance : public Instance {
 public:
+    // What a close request to the hidden window does; the window holds it in
+    // its user data, so the instance stays where it was made.
+    struct CloseRequest {
+        Process* end = nullptr;  // the interactive program's orderly end, once set
+        bool unattended = false;
+    };
+
     // The mutex name is a parameter so that tests can use a name of their own.
     Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName = kSingleInstanceMutexName);
+    Win32Instance(const Win32Instance&) = delete;
+    Win32Instance& operator=(const Win32Instance&) = delete;
 
     bool AnotherIsRunning() override { return anotherRunning_; }
     bool ActivatePrevious(const std::string& appTitle) override;
@@ -32,12 +41,16 @@ public:
     void MarkUnattended();
 
     HWND AppWindow() const { return appWindow_.Get(); }
+    // What a close request to the hidden window ends the program through,
+    // so that it ends as every other close does; ExitProcess until set.
+    void SetCloseEnd(Process& process);
 
 private:
     std::wstring unattendedName_;
     UniqueHandle mutex_;
     UniqueHandle unattendedMutex_;
     bool anotherRunning_ = false;
+    CloseRequest close_;
     UniqueWindow appWindow_;
 };
 

@@ -2,8 +2,13 @@
 # Registers the test database engine in a Wine prefix under the two class ids
 # the program creates, or removes it again.
 #
-#   register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH   e.g. register.sh ~/p 'C:\TestEngine\corvane_test_engine.dll'
+#   register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH [WINDOWS_SERVER_PATH]
+#       e.g. register.sh ~/p 'C:\TestEngine\corvane_test_engine.dll' \
+#                           'C:\TestEngine\corvane_test_engine_server.exe'
 #   register.sh [--view 32|64] --remove PREFIX
+#
+# With a server, the application class is served by it out of process, as on
+# a venue's machine; the DAO class stays in process in any case.
 #
 # The classes go into the registry view that the program under test reads,
 # which is the view of its bitness (and the engine's, which it loads in
@@ -27,7 +32,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
 usage() {
-  echo "usage: register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH | register.sh [--view 32|64] --remove PREFIX" >&2
+  echo "usage: register.sh [--view 32|64] PREFIX WINDOWS_DLL_PATH [WINDOWS_SERVER_PATH] | register.sh [--view 32|64] --remove PREFIX" >&2
   exit 2
 }
 
@@ -67,6 +72,18 @@ register_class() {
   reg add "$key\\InprocServer32" /v ThreadingModel /d Apartment /f /reg:$view
 }
 
+# register_local_server CLSID NAME EXE: the class served by a program of its
+# own (LocalServer32, which Wine starts with " -Embedding"). An in-process
+# registration of the same class would win under CLSCTX_ALL, so it goes.
+register_local_server() {
+  local key="HKCR\\CLSID\\$1"
+  if "$WINE64" reg query "$key\\InprocServer32" /reg:$view >/dev/null 2>&1; then
+    reg delete "$key\\InprocServer32" /f /reg:$view
+  fi
+  reg add "$key" /ve /d "$2" /f /reg:$view
+  reg add "$key\\LocalServer32" /ve /d "$3" /f /reg:$view
+}
+
 remove_class() {
   local key="HKCR\\CLSID\\$1"
   # Removing what is not there is no failure: the caller wants it gone.
@@ -84,10 +101,14 @@ case ${1:-} in
     ;;
   -* | '') usage ;;
   *)
-    [ $# -eq 2 ] || usage
+    [ $# -eq 2 ] || [ $# -eq 3 ] || usage
     check_prefix "$1"
     export WINEPREFIX=$1
-    register_class "$APPLICATION_CLSID" "Corvane test engine: database application" "$2"
+    if [ $# -eq 3 ]; then
+      register_local_server "$APPLICATION_CLSID" "Corvane test engine: database application" "$3"
+    else
+      register_class "$APPLICATION_CLSID" "Corvane test engine: database application" "$2"
+    fi
     register_class "$SECOND_ENGINE_CLSID" "Corvane test engine: DBEngine" "$2"
     ;;
 esac

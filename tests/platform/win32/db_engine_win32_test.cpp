@@ -5,184 +5,15 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "platform/win32/fake_dispatch.h"
 #include "platform/win32/system_error.h"
 
 namespace corvane::win32 {
 namespace {
 
-// How a member answers: a text or an object, a failing HRESULT, or
-// DISP_E_EXCEPTION with its EXCEPINFO, given at once or through the deferred
-// fill-in. A member answering DISP_E_UNKNOWNNAME is one the object lacks.
-struct FakeAnswer {
-    HRESULT result = S_OK;
-    std::wstring text;
-    IDispatch* object = nullptr;
-    WORD wCode = 0;
-    SCODE scode = 0;
-    std::wstring description;
-    bool deferred = false;
-};
-
-// Records every call as Invoke received it, the arguments in their written
-// order: "get Version", "CompactDatabase(a.mdb, <missing>, x)".
-class FakeDispatch final : public IDispatch {
-public:
-    static ComPtr<FakeDispatch> Make() { return ComPtr<FakeDispatch>(new FakeDispatch); }
-    void Answer(const std::wstring& member, FakeAnswer answer = {}) {
-        for (auto& [name, known] : members_) {
-            if (name == member) {
-                known = std::move(answer);
-                return;
-            }
-        }
-        members_.emplace_back(member, std::move(answer));
-    }
-
-    std::vector<std::wstring> calls;
-    ULONG references = 1;
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        const bool known = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch);
-        *object = known ? static_cast<IDispatch*>(this) : nullptr;
-        if (known) AddRef();
-        return known ? S_OK : E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++references; }
-    ULONG STDMETHODCALLTYPE Release() override {
-        const ULONG left = --references;
-        if (left == 0) delete this;
-        return left;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        ids[0] = DISPID_UNKNOWN;
-        for (std::size_t i = 0; count == 1 && i < members_.size(); ++i) {
-            if (members_[i].first == names[0] && members_[i].second.result != DISP_E_UNKNOWNNAME) {
-                ids[0] = static_cast<DISPID>(i + 1);
-                return S_OK;
-            }
-        }
-        return DISP_E_UNKNOWNNAME;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
-                                     EXCEPINFO* exception, UINT*) override {
-        if (id < 1 || static_cast<std::size_t>(id) > members_.size()) return DISP_E_MEMBERNOTFOUND;
-        const auto& [member, answer] = members_[static_cast<std::size_t>(id) - 1];
-        EXPECT_EQ(params->cNamedArgs, 0u);
-        calls.push_back(CallText(member, flags, *params));
-        if (answer.result == DISP_E_EXCEPTION) {
-            if (exception == nullptr) {
-                ADD_FAILURE() << "no EXCEPINFO: the engine's own number and text would be lost";
-                return E_POINTER;
-            }
-            pending = answer;
-            if (answer.deferred) {
-                exception->pfnDeferredFillIn = FillIn;
-            } else {
-                FillIn(exception);
-            }
-        }
-        if (FAILED(answer.result) || result == nullptr) return answer.result;
-        if (!answer.text.empty()) {
-            result->vt = VT_BSTR;
-            result->bstrVal = ::SysAllocString(answer.text.c_str());
-        } else if (answer.object != nullptr) {
-            answer.object->AddRef();
-            result->vt = VT_DISPATCH;
-            result->pdispVal = answer.object;
-        }
-        return S_OK;
-    }
-
-private:
-    FakeDispatch() = default;
-    ~FakeDispatch() = default;
-
-    static std::wstring CallText(const std::wstring& member, WORD flags, const DISPPARAMS& params) {
-        if (flags == DISPATCH_PROPERTYGET) return L"get " + member;
-        std::wstring text = member + L"(";
-        // rgvarg holds the last argument first.
-        for (UINT i = params.cArgs; i-- > 0;) {
-            const VARIANTARG& arg = params.rgvarg[i];
-            if (i + 1 < params.cArgs) text += L", ";
-            if (arg.vt == VT_BSTR) {
-                text += std::wstring(arg.bstrVal, ::SysStringLen(arg.bstrVal));
-            } else if (arg.vt == VT_ERROR && arg.scode == DISP_E_PARAMNOTFOUND) {
-                text += L"<missing>";
-            } else {
-                text += L"<vt " + std::to_wstring(arg.vt) + L">";
-            }
-        }
-        return text + L")";
-    }
-    static HRESULT STDAPICALLTYPE FillIn(EXCEPINFO* exception) {
-        exception->wCode = pending.wCode;
-        exception->scode = pending.scode;
-        exception->bstrSource = ::SysAllocString(L"DAO.DBEngine");
-        exception->bstrDescription = ::SysAllocString(pending.description.c_str());
-        exception->bstrHelpFile = ::SysAllocString(L"jeterr40.chm");
-        exception->pfnDeferredFillIn = nullptr;
-        return S_OK;
-    }
-
-    static inline FakeAnswer pending;  // what the deferred fill-in describes
-    std::vector<std::pair<std::wstring, FakeAnswer>> members_;
-};
-
-// A DAO error number as DAO raises it: 0x800A0000 | number.
-constexpr SCODE DaoScode(unsigned number) {
-    return static_cast<SCODE>(MAKE_HRESULT(SEVERITY_ERROR, FACILITY_CONTROL, number));
-}
-
-FakeAnswer Raises(WORD wCode, SCODE scode, std::wstring description, bool deferred = false) {
-    return {DISP_E_EXCEPTION, {}, nullptr, wCode, scode, std::move(description), deferred};
-}
-
-// The application, its engine and the second engine as fakes, and every
-// creation the engine under test asked for.
-struct Installed {
-    ComPtr<FakeDispatch> application = FakeDispatch::Make();
-    ComPtr<FakeDispatch> engine = FakeDispatch::Make();
-    ComPtr<FakeDispatch> second = FakeDispatch::Make();
-    ComPtr<FakeDispatch> stray = FakeDispatch::Make();  // an answer nobody asks for
-    HRESULT applicationResult = S_OK;
-    HRESULT secondResult = S_OK;
-    std::vector<CLSID> created;
-
-    Installed() {
-        application->Answer(L"DBEngine", {.object = engine.Get()});
-        engine->Answer(L"Version", {.text = L"3.6"});
-        engine->Answer(L"RepairDatabase", {.object = stray.Get()});
-        engine->Answer(L"CompactDatabase");
-        second->Answer(L"RepairDatabase");
-    }
-    DispatchCreator Creator() {
-        return [this](const CLSID& clsid, IDispatch** object) {
-            created.push_back(clsid);
-            const bool isApplication = IsEqualCLSID(clsid, kApplicationClsid);
-            const HRESULT result = isApplication ? applicationResult : secondResult;
-            if (SUCCEEDED(result)) {
-                *object = isApplication ? application.Get() : second.Get();
-                (*object)->AddRef();
-            }
-            return result;
-        };
-    }
-    int Created(const CLSID& clsid) const {
-        int count = 0;
-        for (const CLSID& each : created) count += IsEqualCLSID(each, clsid) ? 1 : 0;
-        return count;
-    }
-};
-
-using Calls = std::vector<std::wstring>;
+using namespace dispatch_fakes;
 
 TEST(Win32DbEngine, CreatesTheApplicationOnceAndPassesEachCallOn) {
     Installed installed;
@@ -311,7 +142,14 @@ TEST(Win32DbEngine, FailuresCarryTheEngineNumberAndText) {
         {"NoErrorNamed", Raises(0, S_OK, L""), EngineFault::Failed, DISP_E_EXCEPTION, ""},
         {"UnknownName", {.result = DISP_E_UNKNOWNNAME}, EngineFault::Unsupported, DISP_E_UNKNOWNNAME, ""},
         {"MemberNotFound", {.result = DISP_E_MEMBERNOTFOUND}, EngineFault::Unsupported, DISP_E_MEMBERNOTFOUND, ""},
-        {"ServerDied", {.result = RPC_E_SERVER_DIED}, EngineFault::Failed, RPC_E_SERVER_DIED, ""},
+        // A server in another process: its fill-in is not called, and what it
+        // left out is still no success.
+        {"ForeignFillIn", {.result = DISP_E_EXCEPTION, .foreignFillIn = true}, EngineFault::Failed, DISP_E_EXCEPTION,
+         ""},
+        {"CallFailed", {.result = static_cast<HRESULT>(0x800706BE)}, EngineFault::ServerGone, static_cast<HRESULT>(0x800706BE), ""},
+        {"ServerUnavailable", {.result = static_cast<HRESULT>(0x800706BA)}, EngineFault::ServerGone, static_cast<HRESULT>(0x800706BA), ""},
+        {"Disconnected", {.result = RPC_E_DISCONNECTED}, EngineFault::ServerGone, RPC_E_DISCONNECTED, ""},
+        {"ServerDied", {.result = RPC_E_SERVER_DIED}, EngineFault::ServerGone, RPC_E_SERVER_DIED, ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

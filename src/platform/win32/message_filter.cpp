@@ -1,0 +1,72 @@
+#include "platform/win32/message_filter.h"
+
+namespace corvane::win32 {
+namespace {
+
+// A busy server is asked again this often (milliseconds).
+constexpr DWORD kRetryDelayMs = 250;
+// Paint messages handled per visit, so a window that never validates
+// cannot hold COM's loop.
+constexpr int kPaintsPerVisit = 16;
+
+// Removes and dispatches the first queued message of this kind when accept
+// says it is one to let through.
+template <typename Accept>
+bool DispatchFirst(UINT message, Accept accept) {
+    MSG queued{};
+    if (!::PeekMessageW(&queued, nullptr, message, message, PM_NOREMOVE | PM_NOYIELD) || !accept(queued)) return false;
+    if (!::PeekMessageW(&queued, queued.hwnd, message, message, PM_REMOVE | PM_NOYIELD)) return false;
+    ::TranslateMessage(&queued);
+    ::DispatchMessageW(&queued);
+    return true;
+}
+
+bool IsCloseCommand(const MSG& message) { return (message.wParam & 0xFFF0) == SC_CLOSE; }
+// Alt+F4, which the window's default handling turns into the close command.
+bool IsAltF4(const MSG& message) { return message.wParam == VK_F4; }
+bool Any(const MSG&) { return true; }
+
+}  // namespace
+
+HRESULT CallMessageFilter::QueryInterface(REFIID iid, void** object) {
+    if (object == nullptr) return E_POINTER;
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMessageFilter)) {
+        *object = static_cast<IMessageFilter*>(this);
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+// Nothing calls into this program; were something to, it would be served.
+DWORD CallMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) { return SERVERCALL_ISHANDLED; }
+
+// A server busy with something else (the real application while its own
+// window is modal, or while it starts) takes the call later; one that
+// rejects it for good (SERVERCALL_REJECTED) has answered.
+DWORD CallMessageFilter::RetryRejectedCall(HTASK, DWORD, DWORD rejectType) {
+    return rejectType == SERVERCALL_RETRYLATER ? kRetryDelayMs : static_cast<DWORD>(-1);
+}
+
+DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
+    ++pendingCalls;
+    for (int i = 0; i < kPaintsPerVisit && DispatchFirst(WM_PAINT, Any); ++i) {
+    }
+    const bool closed = DispatchFirst(WM_CLOSE, Any) || DispatchFirst(WM_SYSCOMMAND, IsCloseCommand) ||
+                        DispatchFirst(WM_SYSKEYDOWN, IsAltF4);
+    if (closed) ++closesLetThrough;
+    // Everything else waits for the call's end, where the program's own loop
+    // takes it; the call itself goes on.
+    return PENDINGMSG_WAITDEFPROCESS;
+}
+
+ScopedMessageFilter::ScopedMessageFilter(CallMessageFilter& filter)
+    : result_(::CoRegisterMessageFilter(&filter, &previous_)) {}
+
+ScopedMessageFilter::~ScopedMessageFilter() {
+    if (FAILED(result_)) return;
+    ::CoRegisterMessageFilter(previous_, nullptr);
+    if (previous_ != nullptr) previous_->Release();
+}
+
+}  // namespace corvane::win32

@@ -1,0 +1,156 @@
+// The database application as a process of its own: it takes time to start,
+// it can die in the middle of a row, and it must be told to quit when the
+// program ends.
+#include "dbmaint/engine_end.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "dbmaint/db_repair.h"
+#include "support/fakes.h"
+
+namespace corvane {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr const char* kStarting = "Iniciando el motor de bases de datos...";
+
+std::string InShared(const std::string& kind) { return "G:\\Shared\\" + kind + " abc 0000012345.mdb"; }
+
+EngineStatus Died() {
+    return EngineStatus::Fail(EngineFault::ServerGone, 0x800706BE, "CompactDatabase", "The remote procedure call failed.");
+}
+EngineStatus NotRestarted() {
+    return EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
+}
+EngineStatus InUse() { return EngineStatus::Fail(EngineFault::Failed, 3045, "CompactDatabase", "In use."); }
+
+struct Venue : testing::RunHarness {
+    explicit Venue(const std::vector<std::string>& kinds) {
+        state.computerName = "MONITOR";
+        state.sharedDriveRoot = "G:";
+        state.uiLanguageCode = "1";
+        state.debugLogPath = "E:\\Corvane\\debug.deb";
+        drives.MakeFolder("G:\\Shared");
+        for (const std::string& kind : kinds) drives.WriteFile(InShared(kind), kind + " data");
+    }
+    std::string Content(const std::string& kind) const { return drives.ReadFile(InShared(kind)); }
+    std::vector<std::string> Compacted() const {
+        std::vector<std::string> rows;
+        for (const std::string& call : engine.calls) {
+            if (call.rfind("Compact ", 0) == 0) rows.push_back(call.substr(18, call.find(' ', 18) - 18));
+        }
+        return rows;
+    }
+};
+
+TEST(EngineProcess, TheStartingLineShowsWhileTheApplicationIsCreated) {
+    Venue venue({"Keystone"});
+    DBRepair(venue.run);
+    ASSERT_GE(venue.progress.statuses.size(), 2u);
+    EXPECT_EQ(venue.progress.statuses[0], kStarting) << "before the first call, which starts the application";
+    EXPECT_EQ(venue.progress.statuses[1], "Compactando Keystone (1 de 1)");
+}
+
+// Rows of Keystone, Staffroll and Pantry (the compaction's order) whose
+// compactions answer so.
+TEST(EngineProcess, ARowWhoseEngineDiesFailsAndASecondInARowStopsTheRun) {
+    struct Case {
+        const char* name;
+        std::map<std::string, EngineStatus> answers;
+        std::vector<std::string> compacted;  // asked of the engine
+        bool stopped;
+        std::string errors;  // the error summary
+    } const cases[] = {
+        {"one death", {{"Keystone", Died()}}, {"Keystone", "Staffroll", "Pantry"}, false, "Error Keystone :(\r"},
+        {"two deaths in a row",
+         {{"Keystone", Died()}, {"Staffroll", Died()}},
+         {"Keystone", "Staffroll"},
+         true,
+         "Error Keystone :(\rError Staffroll :(\r"},
+        {"a death, then no new start",
+         {{"Keystone", Died()}, {"Staffroll", NotRestarted()}},
+         {"Keystone", "Staffroll"},
+         true,
+         "Error Keystone :(\rError Staffroll :(\r"},
+        {"a working engine between two deaths",
+         {{"Keystone", Died()}, {"Staffroll", InUse()}, {"Pantry", Died()}},
+         {"Keystone", "Staffroll", "Pantry"},
+         false,
+         "Error Keystone :(\rError Staffroll :(\rError Pantry :(\r"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Venue venue({"Keystone", "Staffroll", "Pantry"});
+        for (const auto& [kind, answer] : c.answers) venue.engine.failures[kind + " abc 0000012345.mdb"] = answer;
+
+        EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed) << "the unattended run exits with 1";
+
+        EXPECT_EQ(venue.Compacted(), c.compacted);
+        const std::vector<std::string> texts = venue.dialogs.Texts();
+        ASSERT_FALSE(texts.empty());
+        EXPECT_EQ(texts.back(), c.errors);
+        const bool stopMessage = venue.dialogs.shown.front().title == "ATENCION!!!";
+        EXPECT_EQ(stopMessage, c.stopped);
+        if (c.stopped) {
+            EXPECT_NE(texts.front().find("Dos Veces Seguidas"), std::string::npos) << texts.front();
+            EXPECT_EQ(venue.dialogs.shown.front().icon, Icon::Stop);
+            EXPECT_EQ(venue.Content("Pantry"), "Pantry data") << "not reached";
+        }
+        for (const auto& [kind, answer] : c.answers) {
+            EXPECT_EQ(venue.Content(kind), kind + " data") << kind << " whole under its own name";
+            EXPECT_FALSE(fs::exists(venue.drives.Local("G:\\Shared\\" + kind + "C.mdb"))) << "half-made copy of " << kind;
+        }
+        const std::string errors = venue.drives.ReadFile("G:\\Shared\\Errors.txt");
+        EXPECT_NE(errors.find("\"Corvane - DBCOMPACT40 Keystone 2\",\"Error: 2147944126 | The remote procedure"),
+                  std::string::npos)
+            << errors;
+    }
+}
+
+TEST(EngineProcess, TheRepairSequenceStopsAtASecondDeathInARowToo) {
+    Venue venue({"Keystone", "Staffroll", "Pantry"});
+    venue.engine.version = "3.5";
+    venue.engine.failures["Keystone abc 0000012345.mdb"] = Died();
+    venue.engine.failures["Staffroll abc 0000012345.mdb"] = Died();
+
+    EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed);
+
+    const std::vector<std::string> texts = venue.dialogs.Texts();
+    ASSERT_EQ(texts.size(), 3u);
+    EXPECT_EQ(texts[0], "ERROR en Keystone");
+    EXPECT_EQ(texts[1], "ERROR en Staffroll");
+    EXPECT_NE(texts[2].find("Dos Veces Seguidas"), std::string::npos);
+    EXPECT_EQ(venue.engine.calls.back(), "Repair " + InShared("Staffroll"));
+}
+
+TEST(EngineProcess, EveryEndThroughTheProcessQuitsTheEngineFirst) {
+    struct Case {
+        const char* name;
+        EngineStatus quit;
+        bool recorded;
+    } const cases[] = {
+        {"quit", EngineStatus::Ok(), false},
+        {"a call under way", EngineStatus::Fail(EngineFault::Failed, 0x8000000A, "Quit", "en curso"), true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Venue venue({});
+        venue.engine.quit = c.quit;
+        EngineEndingProcess ending(venue.engine, venue.process);
+        ending.RecordTo(venue.context);
+
+        ending.End(0);
+
+        EXPECT_EQ(venue.engine.calls, std::vector<std::string>{"Quit"});
+        EXPECT_EQ(venue.process.endedWith, 0) << "the end goes on whatever the quit answered";
+        const bool hasLog = fs::exists(venue.drives.Local(venue.state.debugLogPath));
+        EXPECT_EQ(hasLog && venue.drives.ReadFile(venue.state.debugLogPath).find("\"Quit: Quit 0x8000000A | en curso\"") !=
+                                std::string::npos,
+                  c.recorded);
+    }
+}
+
+}  // namespace
+}  // namespace corvane
