@@ -96,7 +96,7 @@ void NameKept(DatabaseRun& run, const std::string& label, const std::string& pat
 // compaction into the temporary file and the one-rename swap.
 // true: compacted and in place.
 bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
-                Summaries& summaries, HistoryRow& record) {
+                const std::string& password, Summaries& summaries, HistoryRow& record) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
@@ -118,7 +118,7 @@ bool CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path,
         }
     }
     const EngineStatus compacted =
-        run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + context.state.databasePassword);
+        run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + password);
     if (!compacted) return failed(compacted.status);
     summaries.ok += std::string(row.okText) + "\r";
 
@@ -221,11 +221,12 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
             ++result.failed;
             continue;
         }
-        if (!DBPassword(context, path)) return {true, result.done, result.failed};
+        const std::optional<std::string> password = DBPassword(context, path);
+        if (!password) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
         record.Begin();
-        if (CompactRow(run, info, path, temp, summaries, record)) {
+        if (CompactRow(run, info, path, temp, *password, summaries, record)) {
             record.Done();
             ++result.done;
         } else {

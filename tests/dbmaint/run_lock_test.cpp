@@ -70,7 +70,8 @@ struct LockedVenue : testing::RunHarness {
     LockedVenue() {
         state.computerName = "MONITOR";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
         drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");

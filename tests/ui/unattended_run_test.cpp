@@ -18,7 +18,8 @@ struct Night : testing::RunHarness {
         state.computerName = "MONITOR";
         state.mainMachineName = "Monitor";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         drives.MakeFolder("G:\\Shared");
         drives.MakeFolder("E:\\Corvane");
     }
@@ -51,7 +52,12 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
              n.engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Not registered");
          },
          kExitNothingDone},
-        {"no connection", [](Night& n) { n.state.sharedDriveRoot.clear(); n.state.computerName = "POS1"; },
+        {"no connection",
+         [](Night& n) {
+             n.state.computerName = "POS1";
+             n.state.sharedDataFolderPath = SharedFolder(n.state);
+             n.state.sharedFolderFound = false;
+         },
          kExitNothingDone},
         {"a close request during a wait",
          [](Night& n) {
