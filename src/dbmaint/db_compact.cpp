@@ -60,6 +60,21 @@ Status StillInUse(int limitSeconds) {
                         "Sigue en uso tras " + std::to_string(limitSeconds / 60) + " minutos de espera");
 }
 
+// The wait before a row. A close request leaves the row skipped; a database
+// still locked past the run's limit fails its row, with its records.
+WaitEnd WaitForRow(DatabaseRun& run, const std::string& path, const RowTexts& row, HistoryRow& record) {
+    const WaitEnd waited = TrafficLight(run.context, run.waiter, run.window, run.progress, path, row.label,
+                                        run.waitLimitSeconds);
+    if (waited == WaitEnd::ProgramEnding) {
+        record.Skipped(kClosedWhileWaiting);
+    } else if (waited == WaitEnd::TimedOut) {
+        const Status stillInUse = StillInUse(run.waitLimitSeconds);
+        RecordFailure(run, path, row.label, stillInUse, "");
+        record.Failed(stillInUse);
+    }
+    return waited;
+}
+
 struct Summaries {
     std::string ok;
     std::string errors;
@@ -207,17 +222,10 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
             ++result.failed;
             continue;
         }
-        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
-                                            run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) {
-            record.Skipped(kClosedWhileWaiting);
-            return {true, result.done, result.failed};
-        }
+        const WaitEnd waited = WaitForRow(run, path, row, record);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
         if (waited == WaitEnd::TimedOut) {
-            const Status stillInUse = StillInUse(run.waitLimitSeconds);
             summaries.errors += std::string(row.errorText) + "\r";
-            RecordFailure(run, path, row.label, stillInUse, "");
-            record.Failed(stillInUse);
             ++result.failed;
             continue;
         }
@@ -254,16 +262,9 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const RunStatus doing = PlaceInRun(RunAction::Repairing, path, ++place, total);
         run.progress.SetStatus(doing);
         HistoryRow record(run.history, RunAction::Repairing, path);
-        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
-                                            run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) {
-            record.Skipped(kClosedWhileWaiting);
-            return {true, result.done, result.failed};
-        }
+        const WaitEnd waited = WaitForRow(run, path, row, record);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
         if (waited == WaitEnd::TimedOut) {
-            const Status stillInUse = StillInUse(run.waitLimitSeconds);
-            RecordFailure(run, path, row.label, stillInUse, "");
-            record.Failed(stillInUse);
             ++result.failed;
             Tell(context.dialogs, kAppTitle, row.errorText);
             continue;
