@@ -43,6 +43,8 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
         std::function<void(Night&)> arrange;
         int code;
         bool pastStartUp = true;
+        // The program's end asked for on the way: it ends saying nothing was done.
+        std::optional<int> ended = std::nullopt;
     } const cases[] = {
         {"every database compacted", [](Night& n) { n.Put("Keystone abc 0000000001.mdb"); }, kExitDone},
         {"a row failed",
@@ -54,6 +56,12 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
          },
          kExitSomeFailed},
         {"nothing found", [](Night&) {}, kExitNothingDone},
+        {"duplicates",
+         [](Night& n) {
+             n.Put("Keystone abc 0000000001.mdb");
+             n.Put("Keystone abc 0000000002.mdb");
+         },
+         kExitNothingDone, true, kExitNothingDone},
         {"no engine",
          [](Night& n) {
              n.Put("Keystone abc 0000000001.mdb");
@@ -88,7 +96,11 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
         c.arrange(n);
         EXPECT_EQ(n.RunFromStart(), c.code) << c.what;
         EXPECT_EQ(n.started, c.pastStartUp ? 1 : 0) << c.what;
+        EXPECT_EQ(n.process.endedWith, c.ended) << c.what;
         const std::string log = n.Log();
+        std::size_t ends = 0;
+        for (std::size_t at = log.find(" Fin: "); at != std::string::npos; at = log.find(" Fin: ", at + 1)) ++ends;
+        EXPECT_EQ(ends, c.ended ? 2u : 1u) << c.what << ": the end asked for leaves its record too";
         EXPECT_NE(log.substr(0, log.find("\r\n")).find(" Inicio: /reparar, Corvane v"), std::string::npos) << c.what;
         EXPECT_EQ(log.substr(log.rfind(" Fin: ")), " " + EndRecord(c.code) + "\r\n") << c.what << ": the last record";
     }
@@ -192,15 +204,6 @@ TEST(UnattendedDialogs, EveryBoxIsOneRecordAndEveryQuestionIsAnsweredNo) {
               "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": NO Hay Conexion con la Maquina 'Monitor'!!! | "
               "Intentamos de Nuevo? | -> No\r\n"
               "2026-12-07 04:00:05 MONITOR Mensaje \"Corvane\": Keystone OK! | Ledgers OK!\r\n");
-}
-
-TEST(UnattendedProcess, AnEndBeforeTheRunIsThroughMeansNothingWasDone) {
-    Unattended u;
-    u.drives.MakeFolder("E:\\Corvane");
-    UnattendedProcess process(u.log, u.process);
-    process.End(0);
-    EXPECT_EQ(u.process.endedWith, kExitNothingDone);
-    EXPECT_EQ(u.Log(), "2026-12-07 04:00:05 MONITOR Fin: no se hizo nada (codigo de salida 2)\r\n");
 }
 
 }  // namespace
