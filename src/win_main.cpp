@@ -5,13 +5,12 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/build_config.h"
 #include "app/command_line.h"
 #include "app/run_log.h"
 #include "app/startup.h"
-#include "app/unattended.h"
 #include "base/utf.h"
 #include "dbmaint/engine_end.h"
+#include "dbmaint/unattended_run.h"
 #include "platform/win32/clock_win32.h"
 #include "platform/win32/com.h"
 #include "platform/win32/console_win32.h"
@@ -28,7 +27,6 @@
 #include "ui/restore_model.h"
 #include "ui/restore_view_win32.h"
 #include "ui/database_actions.h"
-#include "ui/unattended_run.h"
 
 namespace {
 
@@ -62,35 +60,6 @@ int Usage(AppContext& context, Invocation invocation) {
     log.Record("Uso incorrecto: " + given + "\r" + boxText);
     log.Record(EndRecord(kExitUsage));
     return kExitUsage;
-}
-
-// Corvane.exe /reparar: the start-up and the repair request with nobody
-// there, every box a record of Corvane.log, every question answered No.
-int RunUnattended(AppContext& windowContext, win32::Win32Instance& instance, EngineEndingProcess& ending,
-                  DbEngine& engine) {
-    RunLog log(windowContext);
-    UnattendedDialogs dialogs(log);
-    UnattendedProcess process(log, ending);
-    AppContext context{windowContext.state,  windowContext.files,    dialogs,
-                       windowContext.system, windowContext.clock,    windowContext.instance,
-                       process,              windowContext.programFolder, windowContext.programName};
-    log.Record("Inicio: /reparar, " + std::string(kAppTitle) + " v" + std::to_string(build::kVersionMajor) + "." +
-               std::to_string(build::kVersionMinor) + "." + std::to_string(build::kVersionRevision));
-    int exitCode = kExitNothingDone;
-    switch (RunStartup(context, StartupMode::Unattended)) {
-        case StartupOutcome::AnotherCopyRunning: exitCode = kExitAnotherRunning; break;
-        case StartupOutcome::EndProgram: exitCode = kExitNothingDone; break;
-        case StartupOutcome::ShowMainWindow: {
-            instance.MarkUnattended();
-            win32::MessagePump pump;
-            win32::Win32Waiter waiter(pump, true);
-            exitCode = RunUnattendedRepair(context, engine, waiter, log);
-            break;
-        }
-    }
-    ending.QuitEngine();
-    log.Record(EndRecord(exitCode));
-    return exitCode;
 }
 
 }  // namespace
@@ -128,7 +97,13 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     if (invocation == Invocation::Usage || invocation == Invocation::UsageError) {
         return Usage(context, invocation);
     }
-    if (invocation == Invocation::Repair) return RunUnattended(context, instance, process, engine);
+    if (invocation == Invocation::Repair) {
+        win32::MessagePump pump;
+        // A close request ends the run between two steps: nobody is there
+        // to see a window answer meanwhile.
+        win32::Win32Waiter waiter(pump, true);
+        return RunUnattended(context, engine, waiter, [&] { instance.MarkUnattended(); });
+    }
 
     if (RunStartup(context) != StartupOutcome::ShowMainWindow) return 0;
 

@@ -6,6 +6,12 @@
 
 namespace corvane {
 
+// Filled only by SetDateStamps; the work date changes at 08:00.
+struct DateStamps {
+    std::string StampText, StampYear, StampMonth, StampDay, StampHour, StampMinute, StampSecond;
+    std::string WorkDateText, WorkYear, WorkMonth, WorkDay;
+};
+
 // Fills every date stamp field from one moment; the work date is the previous
 // day before 08:00.
 void SetDateStamps(DateStamps& stamps, const DateTime& moment);

@@ -75,12 +75,6 @@ std::string ReadMainMachineName(AppContext& context) {
     return name;
 }
 
-std::string ChooseSharedDataFolder(const ProgramState& state) {
-    if (NameHasDevMarker(state) || state.devMachineFlag == "YES") return "D:\\Shared";
-    if (UpperCase(state.computerName) == UpperCase(state.mainMachineName)) return "G:\\Shared";
-    return "\\\\" + state.mainMachineName + "\\G\\Shared";
-}
-
 bool CheckRunLocation(AppContext& context) {
     const std::string& folder = context.programFolder;
     if (Contains(folder, "\\\\")) {
@@ -128,7 +122,7 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
     }
 
     state.mainMachineName = ReadMainMachineName(context);
-    state.sharedDataFolderPath = ChooseSharedDataFolder(state);
+    state.sharedDataFolderPath = SharedFolder(state);
 
     if (state.platformCode.empty()) ClassifyWindowsVersion(context);
     if (!CheckRunLocation(context)) return StartupOutcome::EndProgram;

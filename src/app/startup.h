@@ -32,7 +32,6 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode = StartupMode::W
 void SetVersionTexts(ProgramState& state, int major, int minor, int revision);
 bool AskDeveloperQuestions(AppContext& context);  // false: end the program
 std::string ReadMainMachineName(AppContext& context);
-std::string ChooseSharedDataFolder(const ProgramState& state);
 bool CheckRunLocation(AppContext& context);  // false: end the program
 
 }  // namespace corvane

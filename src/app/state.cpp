@@ -9,4 +9,15 @@ bool NameHasDevMarker(const ProgramState& state) {
            Contains(UpperCase(state.computerName), UpperCase(state.devMachineMarker));
 }
 
+bool IsDeveloperMachine(const ProgramState& state) {
+    // Before the start-up sets the flag, the name alone tells.
+    return state.devMachineFlag == "YES" || NameHasDevMarker(state);
+}
+
+std::string SharedFolder(const ProgramState& state) {
+    if (IsDeveloperMachine(state)) return "D:\\Shared";
+    if (UpperCase(state.computerName) == UpperCase(state.mainMachineName)) return "G:\\Shared";
+    return "\\\\" + state.mainMachineName + "\\G\\Shared";
+}
+
 }  // namespace corvane

@@ -3,12 +3,6 @@
 
 namespace corvane {
 
-// Filled only by SetDateStamps; the work date changes at 08:00.
-struct DateStamps {
-    std::string StampText, StampYear, StampMonth, StampDay, StampHour, StampMinute, StampSecond;
-    std::string WorkDateText, WorkYear, WorkMonth, WorkDay;
-};
-
 // The program-wide state record: one per run, readable by every module and
 // written only by the modules that own each field. Flags hold "YES" or "".
 struct ProgramState {
@@ -26,17 +20,27 @@ struct ProgramState {
     std::string devMachineFlag;
 
     std::string mainMachineName;
+    // Chosen once at start-up (SharedFolder) and kept for the run.
     std::string sharedDataFolderPath;
-    std::string sharedDriveRoot;
+    // FindSharedDrive found the folder there; once found, it stays found for
+    // the run, so a main machine that went away is reported by the listing.
+    bool sharedFolderFound = false;
 
-    std::string databasePassword;
     std::string debugLogPath;
-
-    DateStamps stamps;
 };
 
-// The computer name holds the developer-machine marker (any letter case). The
-// start-up may change the name later; the flag keeps what it was at start.
+// The computer name holds the developer-machine marker (any letter case).
+// The developer may act as another machine at start-up: only the machine
+// that keeps its own name runs locally and reads its own clock.
 bool NameHasDevMarker(const ProgramState& state);
+
+// A developer's computer: its name held the marker at start-up (the flag),
+// whatever name the developer chose to act under since.
+bool IsDeveloperMachine(const ProgramState& state);
+
+// Where the suite's databases are, by this computer's part in the venue:
+// "D:\Shared" on a developer machine, "G:\Shared" on the main machine,
+// the main machine's share "G" from any other.
+std::string SharedFolder(const ProgramState& state);
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 
+#include "base/text.h"
 #include "base/utf.h"
 
 namespace corvane {
@@ -108,6 +109,13 @@ DbKind PathSlotOf(DbKind kind) { return kind == DbKind::Playfield ? DbKind::Over
 bool ReadsAsNumber(std::string_view text) { return AllDigits(text); }
 bool ReadsAsNumber(std::u16string_view text) { return AllDigits(text); }
 
+bool MayBeDatabaseName(std::string_view name) {
+    // Every name a rule takes ends in ".mdb", which reads the same in UTF-8:
+    // the other files of a busy folder are turned away before they are
+    // measured in UTF-16.
+    return name.size() >= 4 && name[name.size() - 4] == '.' && (name.back() | 0x20) == 'b';
+}
+
 bool MatchesStrictName(std::string_view name, const KindInfo& kind) {
     return MatchesRule(Utf8ToUtf16(name), kind, kRepairFreeCharacters);
 }
@@ -117,9 +125,7 @@ bool MatchesNameRule(std::u16string_view name, const KindInfo& kind, std::size_t
 }
 
 std::optional<DbKind> KindOfFile(std::string_view name) {
-    // Every kind's name ends in ".mdb", which reads the same in UTF-8: the
-    // other files of a busy folder are turned away before they are measured.
-    if (name.size() < 4 || name[name.size() - 4] != '.' || (name.back() | 0x20) != 'b') return std::nullopt;
+    if (!MayBeDatabaseName(name)) return std::nullopt;
     const std::u16string wide = Utf8ToUtf16(name);
     for (const KindInfo& info : kKinds) {
         if (MatchesRule(wide, info, kRepairFreeCharacters)) return info.kind;
@@ -128,7 +134,7 @@ std::optional<DbKind> KindOfFile(std::string_view name) {
 }
 
 std::string NameInRun(const std::string& path) {
-    const std::string fileName = path.substr(path.rfind('\\') + 1);
+    const std::string fileName = FileNameOf(path);
     if (const std::optional<DbKind> kind = KindOfFile(fileName)) return InfoOf(*kind).name;
     // A restore's database, found by the restore scan's rule, is named by
     // its kind too.

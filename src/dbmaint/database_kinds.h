@@ -56,6 +56,10 @@ DbKind PathSlotOf(DbKind kind);
 bool ReadsAsNumber(std::string_view text);
 bool ReadsAsNumber(std::u16string_view text);
 
+// The quick test before either name rule: false only for a name that no
+// rule could take.
+bool MayBeDatabaseName(std::string_view fileName);
+
 // The strict name rule of the repair run's scan: extension "MDB" in any case,
 // the prefix as written, three free characters and a space, a ten-digit
 // number, and nothing else. Characters are counted as Windows counts them.

@@ -60,6 +60,21 @@ Status StillInUse(int limitSeconds) {
                         "Sigue en uso tras " + std::to_string(limitSeconds / 60) + " minutos de espera");
 }
 
+// The wait before a row. A close request leaves the row skipped; a database
+// still locked past the run's limit fails its row, with its records.
+WaitEnd WaitForRow(DatabaseRun& run, const std::string& path, const RowTexts& row, HistoryRow& record) {
+    const WaitEnd waited = TrafficLight(run.context, run.waiter, run.window, run.progress, path, row.label,
+                                        run.waitLimitSeconds);
+    if (waited == WaitEnd::ProgramEnding) {
+        record.Skipped(kClosedWhileWaiting);
+    } else if (waited == WaitEnd::TimedOut) {
+        const Status stillInUse = StillInUse(run.waitLimitSeconds);
+        RecordFailure(run, path, row.label, stillInUse, "");
+        record.Failed(stillInUse);
+    }
+    return waited;
+}
+
 struct Summaries {
     std::string ok;
     std::string errors;
@@ -114,7 +129,7 @@ void RemoveHalfMadeCopy(DatabaseRun& run, const std::string& temp) {
 // compaction into the temporary file and the one-rename swap.
 // Done: compacted and in place. lost receives why, when the engine was lost.
 CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
-                  Summaries& summaries, HistoryRow& record, Status& lost) {
+                      const std::string& password, Summaries& summaries, HistoryRow& record, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     const auto failed = [&](const Status& failure) {
@@ -136,7 +151,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
         }
     }
     const EngineStatus compacted =
-        run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + context.state.databasePassword);
+        run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + password);
     if (!compacted) {
         failed(compacted.status);
         if (compacted.fault == EngineFault::ServerGone) RemoveHalfMadeCopy(run, temp);
@@ -247,26 +262,20 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
             ++result.failed;
             continue;
         }
-        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
-                                            run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) {
-            record.Skipped(kClosedWhileWaiting);
-            return {true, result.done, result.failed};
-        }
+        const WaitEnd waited = WaitForRow(run, path, row, record);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
         if (waited == WaitEnd::TimedOut) {
-            const Status stillInUse = StillInUse(run.waitLimitSeconds);
             summaries.errors += std::string(row.errorText) + "\r";
-            RecordFailure(run, path, row.label, stillInUse, "");
-            record.Failed(stillInUse);
             ++result.failed;
             continue;
         }
-        if (!DBPassword(context, path)) return {true, result.done, result.failed};
+        const std::optional<std::string> password = DBPassword(context, path);
+        if (!password) return {true, result.done, result.failed};
         // The window cannot paint while the engine works: the line goes up first.
         run.progress.SetStatus(doing);
         record.Begin();
         Status lost;
-        const CompactEnd end = CompactRow(run, info, path, temp, summaries, record, lost);
+        const CompactEnd end = CompactRow(run, info, path, temp, *password, summaries, record, lost);
         if (end == CompactEnd::Done) record.Done();
         ++(end == CompactEnd::Done ? result.done : result.failed);
         if (LostTwice(run, lostInRow, end == CompactEnd::EngineLost, lost)) break;
@@ -293,16 +302,9 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const RunStatus doing = PlaceInRun(RunAction::Repairing, path, ++place, total);
         run.progress.SetStatus(doing);
         HistoryRow record(run.history, RunAction::Repairing, path);
-        const WaitEnd waited = TrafficLight(context, run.waiter, run.window, run.progress, path, row.label,
-                                            run.waitLimitSeconds);
-        if (waited == WaitEnd::ProgramEnding) {
-            record.Skipped(kClosedWhileWaiting);
-            return {true, result.done, result.failed};
-        }
+        const WaitEnd waited = WaitForRow(run, path, row, record);
+        if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
         if (waited == WaitEnd::TimedOut) {
-            const Status stillInUse = StillInUse(run.waitLimitSeconds);
-            RecordFailure(run, path, row.label, stillInUse, "");
-            record.Failed(stillInUse);
             ++result.failed;
             Tell(context.dialogs, kAppTitle, row.errorText);
             continue;

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "dbmaint/database_run.h"
-#include "dbmaint/db_repair.h"
+#include "dbmaint/folder_scan.h"
 
 namespace corvane {
 

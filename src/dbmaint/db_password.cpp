@@ -78,15 +78,14 @@ std::string PasswordFromNumberField(std::string_view field, std::string_view key
     return password;
 }
 
-bool DBPassword(AppContext& context, const std::string& name) {
+std::optional<std::string> DBPassword(AppContext& context, const std::string& name) {
     const std::optional<std::string> field = PasswordNumberField(name);
     if (!field) {
         Tell(context.dialogs, "ATENCION!!!", "Bases de Datos NO Compatible!!!\r:(", Icon::Stop);
         context.process.End(0);
-        return false;
+        return std::nullopt;
     }
-    context.state.databasePassword = PasswordFromNumberField(*field, build::kDbKey, build::kDbMarker);
-    return true;
+    return PasswordFromNumberField(*field, build::kDbKey, build::kDbMarker);
 }
 
 }  // namespace corvane

@@ -22,9 +22,9 @@ std::optional<std::string> PasswordNumberField(std::string_view name);
 // fallback password.
 std::string PasswordFromNumberField(std::string_view field, std::string_view key, char marker);
 
-// DBPassword: sets the database password for a database's name or path with
+// DBPassword: the database password for a database's name or path, with
 // the key and marker this program was built with. A name of no known kind
-// shows "Bases de Datos NO Compatible!!!" and ends the program; false then.
-bool DBPassword(AppContext& context, const std::string& name);
+// shows "Bases de Datos NO Compatible!!!" and ends the program; nullopt then.
+std::optional<std::string> DBPassword(AppContext& context, const std::string& name);
 
 }  // namespace corvane

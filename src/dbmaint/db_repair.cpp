@@ -4,7 +4,7 @@
 #include "dbmaint/db_compact.h"
 #include "dbmaint/run_history.h"
 #include "dbmaint/run_lock.h"
-#include "app/state.h"
+#include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
 
@@ -49,36 +49,6 @@ void ShowEngineMissing(AppContext& context, const Status& failure) {
 
 }  // namespace
 
-std::string RepairFolderOf(const ProgramState& state) {
-    return (NameHasDevMarker(state) ? std::string("D:") : state.sharedDriveRoot) + "\\Shared";
-}
-
-FolderScan ScanFiles(const std::vector<FileEntry>& files) {
-    FolderScan scan;
-    for (const FileEntry& file : files) {
-        const std::optional<DbKind> kind = KindOfFile(file.name);
-        if (!kind) continue;
-        scan.paths[static_cast<int>(PathSlotOf(*kind))] = file.path;
-        if (InfoOf(*kind).dup) {
-            const int index = static_cast<int>(*kind);
-            scan.lists[index] += file.name + "\r";
-            ++scan.counts[index];
-        }
-    }
-    return scan;
-}
-
-Duplicates FindDuplicates(const FolderScan& scan) {
-    Duplicates duplicates;
-    for (const KindInfo& info : Kinds()) {
-        const int index = static_cast<int>(info.kind);
-        if (!info.dup || scan.counts[index] <= 1) continue;
-        duplicates.total += scan.counts[index];
-        duplicates.repeatedFiles += scan.lists[index] + "\r";
-    }
-    return duplicates;
-}
-
 DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std::string& folder,
                                      const Duplicates& duplicates) {
     DuplicateMessage message;
@@ -103,16 +73,13 @@ DuplicateMessage DuplicateMessageFor(const std::string& languageCode, const std:
 
 RepairOutcome DBRepair(DatabaseRun& run) {
     AppContext& context = run.context;
-    const std::string folder = RepairFolderOf(context.state);
+    const std::string& folder = context.state.sharedDataFolderPath;
 
     std::vector<FileEntry> files;
     if (const Status listed = context.files.ListFiles(folder, files); !listed) {
         // The root found earlier may have gone away since (the main machine
         // switched off, the share removed): say so and let the user try again.
-        Tell(context.dialogs, "ATENCION!!!",
-             "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + listed.text + " (Error " +
-                 std::to_string(listed.code) + ")",
-             Icon::Stop);
+        Tell(context.dialogs, "ATENCION!!!", UnreadableFolderText(folder, listed), Icon::Stop);
         AppendDebugLine(context, "DBRepair: " + folder + " " + listed.Describe());
         return RepairOutcome::FolderUnreadable;
     }

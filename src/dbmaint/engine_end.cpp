@@ -10,11 +10,13 @@ void EngineEndingProcess::End(int exitCode) {
     real_.End(exitCode);
 }
 
-void EngineEndingProcess::QuitEngine() {
-    const EngineStatus quit = engine_.Quit();
-    if (!quit && context_ != nullptr) {
-        AppendDebugLine(*context_, "Quit: " + quit.status.where + " " + EngineErrorText(quit.status));
+void QuitEngine(DbEngine& engine, AppContext* context) {
+    const EngineStatus quit = engine.Quit();
+    if (!quit && context != nullptr) {
+        AppendDebugLine(*context, "Quit: " + quit.status.where + " " + EngineErrorText(quit.status));
     }
 }
+
+void EngineEndingProcess::QuitEngine() { corvane::QuitEngine(engine_, context_); }
 
 }  // namespace corvane

@@ -5,6 +5,10 @@
 
 namespace corvane {
 
+// Asks the database application to quit, saving nothing; a refusal goes to
+// the debug log of context, when there is one.
+void QuitEngine(DbEngine& engine, AppContext* context);
+
 // The program's end by any orderly way (a close request, a box that ends
 // it, the end of the main loop or of the unattended run) asks the database
 // application to quit first: on a venue's machine it is a process of its

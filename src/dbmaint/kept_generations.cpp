@@ -13,14 +13,6 @@ constexpr std::size_t kStampLength = 13;  // YYMMDD-HHMMSS
 // Two restores of one database within one second take the next free second
 // rather than one name; a minute of them would be no venue's doing.
 constexpr int kNameTries = 60;
-constexpr unsigned long kAlreadyExists = 183;
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
 struct NameParts {
     std::string stem;

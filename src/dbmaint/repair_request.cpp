@@ -1,6 +1,5 @@
 #include "dbmaint/repair_request.h"
 
-#include "app/command_line.h"
 #include "dbmaint/shared_drive.h"
 
 namespace corvane {
@@ -11,17 +10,6 @@ RepairOutcome LBLDBREPAIRFG_Click(DatabaseRun& run) {
         ReachSharedDrive(run.context, WhenDeclined::Stay) ? DBRepair(run) : RepairOutcome::NoConnection;
     run.window.HideBusy();
     return outcome;
-}
-
-int ExitCodeOf(RepairOutcome outcome) {
-    switch (outcome) {
-        case RepairOutcome::AllDone: return kExitDone;
-        case RepairOutcome::SomeFailed: return kExitSomeFailed;
-        // Nobody watches this run: the program ends only when asked to.
-        case RepairOutcome::ProgramEnding: return kExitInterrupted;
-        case RepairOutcome::AnotherRunning: return kExitAnotherRunning;
-        default: return kExitNothingDone;
-    }
 }
 
 std::string OutcomeText(RepairOutcome outcome) {

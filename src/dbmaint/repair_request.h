@@ -9,9 +9,6 @@ namespace corvane {
 // local run offered on a developer machine, then the repair run.
 RepairOutcome LBLDBREPAIRFG_Click(DatabaseRun& run);
 
-// The exit code of an unattended run that ended so.
-int ExitCodeOf(RepairOutcome outcome);
-
 // How a run that ended so closes its history: "Fin: " and this.
 std::string OutcomeText(RepairOutcome outcome);
 

@@ -31,13 +31,6 @@ constexpr std::size_t kHeaderBytes = 0x20;
 constexpr unsigned long kAccessDenied = 5;
 constexpr unsigned long kInvalidData = 13;
 
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
-
 const char* CaptionOf(int kindIndex) { return RestorableKinds()[kindIndex].caption; }
 
 Status Refusal(const std::string& reason) { return Status::Fail(kInvalidData, "CheckBackupFile", reason); }

@@ -31,15 +31,8 @@ constexpr std::array<int, kRestorableCount> kScanOrder{3, 0, 1, 4, 5, 6, 7, 8, 9
 
 const std::array<RestorableKind, kRestorableCount>& RestorableKinds() { return kRestorable; }
 
-bool MatchesRestoreName(std::string_view fileName, const KindInfo& kind) {
-    return MatchesNameRule(Utf8ToUtf16(fileName), kind, kRestoreFreeCharacters);
-}
-
 std::optional<int> RestorableIndexOfFile(std::string_view fileName) {
-    // Every name the rule takes ends in ".mdb", which reads the same in UTF-8.
-    if (fileName.size() < 4 || fileName[fileName.size() - 4] != '.' || (fileName.back() | 0x20) != 'b') {
-        return std::nullopt;
-    }
+    if (!MayBeDatabaseName(fileName)) return std::nullopt;
     const std::u16string wide = Utf8ToUtf16(fileName);
     for (const int index : kScanOrder) {
         if (MatchesNameRule(wide, InfoOf(kRestorable[index].kind), kRestoreFreeCharacters)) return index;

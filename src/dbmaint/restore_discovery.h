@@ -24,13 +24,9 @@ const std::array<RestorableKind, kRestorableCount>& RestorableKinds();
 // scan found none.
 using LiveDatabases = std::array<std::string, kRestorableCount>;
 
-// The restore scan's name rule: the prefix as written, five free characters
-// and a space, a ten-digit number, a four-character extension (".MDB" in any
-// case). Characters are counted as Windows counts them.
-bool MatchesRestoreName(std::string_view fileName, const KindInfo& kind);
-
 // The choice index of the first kind, in the scan's order, whose rule the
-// name passes.
+// name passes: the prefix as written, five free characters and a space, a
+// ten-digit number, ".MDB" in any case.
 std::optional<int> RestorableIndexOfFile(std::string_view fileName);
 
 // The kind a backup's file name names: the restorable kind whose prefix
@@ -38,8 +34,8 @@ std::optional<int> RestorableIndexOfFile(std::string_view fileName);
 // "KeystoneSolo " before "Keystone "), letter case aside. nullopt: none.
 std::optional<int> RestorableIndexOfBackup(std::string_view fileName);
 
-// The connection check of the restore entry: FindSharedDrive until there is
-// a root, asking to try again; No ends the program (a developer machine is
+// The connection check of the restore entry: FindSharedDrive until the
+// folder is found, asking to try again; No ends the program (a developer machine is
 // first offered a local run). false: the program is ending.
 bool RestoreConnection(AppContext& context);
 

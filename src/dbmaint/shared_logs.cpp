@@ -6,16 +6,6 @@
 #include "platform/file_system.h"
 
 namespace corvane {
-namespace {
-
-constexpr unsigned long kAlreadyExists = 183;
-
-std::string FolderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('\\');
-    return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
-}  // namespace
 
 SharedLogs::SharedLogs(AppContext& context, const std::string& databasePath, std::string who)
     : context_(context), folder_(FolderOf(databasePath)), who_(std::move(who)) {}
@@ -36,8 +26,9 @@ void SharedLogs::ToTlFile(const std::vector<std::string>& fields) {
 }
 
 void SharedLogs::Append(const std::string& logPath, const std::vector<std::string>& fields) {
-    SetDateStamps(context_.state.stamps, GetMachineDateTime(context_, context_.state.computerName));
-    std::string record = "\"" + context_.state.stamps.StampText + "\"";
+    DateStamps stamps;
+    SetDateStamps(stamps, GetMachineDateTime(context_, context_.state.computerName));
+    std::string record = "\"" + stamps.StampText + "\"";
     for (const std::string& field : fields) record += ",\"" + field + "\"";
     record += "\r\n";
     if (const Status written = context_.files.AppendText(logPath, record); !written) {

@@ -10,6 +10,11 @@
 
 namespace corvane {
 
+// Win32's ERROR_ALREADY_EXISTS, what both file systems answer for a folder
+// that is there already; callers that make a folder another machine may
+// have made a moment ago take it as success.
+constexpr unsigned long kAlreadyExists = 183;
+
 // What an existence lookup found. "Unreachable" keeps a server that does not
 // answer apart from a path that is simply not there.
 enum class EntryKind { None, File, Folder, Unreachable };
@@ -53,7 +58,7 @@ public:
     virtual Status CreationTime(const std::string& path, FileTime& created) = 0;
 
     virtual Status Delete(const std::string& path) = 0;  // files only
-    // One level; an existing folder fails with 183 (ERROR_ALREADY_EXISTS).
+    // One level; an existing folder fails with kAlreadyExists.
     virtual Status CreateFolder(const std::string& path) = 0;
     // Copies a file over a new or existing one. The copy may still sit in the
     // system's cache: flush it before a rename puts it in a database's place.

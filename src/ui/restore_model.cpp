@@ -8,6 +8,7 @@
 #include "dbmaint/restore_backup.h"
 #include "dbmaint/run_history.h"
 #include "dbmaint/run_lock.h"
+#include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/process.h"
@@ -40,10 +41,7 @@ void RestoreModel::Open(MainWindowPort& mainWindow) {
         // The root found earlier may have gone away since: say why and give
         // the main window back.
         const std::string folder = context_.state.sharedDataFolderPath;
-        Say(context_,
-             "No se Puede Leer la Carpeta de las Bases de Datos\r" + folder + "\r\r" + scanned.text + " (Error " +
-                 std::to_string(scanned.code) + ")",
-             Icon::Stop);
+        Say(context_, UnreadableFolderText(folder, scanned), Icon::Stop);
         AppendDebugLine(context_, "RestoreDiscovery: " + folder + " " + scanned.Describe());
         Busy(false);
         Close();
@@ -118,7 +116,7 @@ void RestoreModel::ClickRestore() {
     Busy(true);
     // The databases' folder is the live database's; another run working in
     // it (from any machine) keeps this one from touching anything.
-    RunLockTaken taken = TakeRunLock(context_, row.livePath.substr(0, row.livePath.rfind('\\')), kRunRestore);
+    RunLockTaken taken = TakeRunLock(context_, FolderOf(row.livePath), kRunRestore);
     if (taken.end != RunLockEnd::Held) {
         Busy(false);
         ClearSelection();
@@ -148,11 +146,6 @@ void RestoreModel::ClickRestore() {
 }
 
 void RestoreModel::Back() {
-    if (screen_.clockShown) return;
-    Close();
-}
-
-void RestoreModel::Cancel() {
     if (screen_.clockShown) return;
     Close();
 }

@@ -61,8 +61,7 @@ public:
     void ChooseKind(int element);  // a click on OBDB(element)
     void ClickRow(int row);        // a click on a row of HFGDBBU
     void ClickRestore();           // the screen's LBLRESTOREFG_Click
-    void Back();                   // LBLBACKFG
-    void Cancel();                 // Esc
+    void Back();                   // LBLBACKFG, and Esc
     void CloseRequest();           // the window's close box
 
     // The progress port of the restore's busy overlay.

@@ -225,7 +225,7 @@ LRESULT RestoreView::ControlColour(HDC dc, HWND control) {
 
 void RestoreView::OnCommand(int id, int code) {
     if (id == IDCANCEL) {
-        model_.Cancel();
+        model_.Back();
         return;
     }
     if (id < kFirstChoiceId || id >= kFirstChoiceId + kKindChoices) return;

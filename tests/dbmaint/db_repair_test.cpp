@@ -7,41 +7,6 @@
 namespace corvane {
 namespace {
 
-std::vector<FileEntry> Listed(std::initializer_list<const char*> names) {
-    std::vector<FileEntry> files;
-    for (const char* name : names) files.push_back({name, std::string("G:\\Shared\\") + name, 0});
-    return files;
-}
-
-TEST(DBRepairScan, TheFileListedLastWinsTheSharedOverwatchSlot) {
-    const FolderScan scan = ScanFiles(Listed({"Overwatch abc 0000000001.mdb", "Playfield abc 0000000002.mdb",
-                                              "Playfield abc 0000000003.mdb"}));
-    EXPECT_EQ(scan.PathOf(DbKind::Overwatch), "G:\\Shared\\Playfield abc 0000000003.mdb");
-    EXPECT_EQ(scan.PathOf(DbKind::Playfield), scan.PathOf(DbKind::Overwatch));
-    EXPECT_EQ(FindDuplicates(scan).total, 0) << "Playfield is not counted, one Overwatch is no duplicate";
-}
-
-TEST(DBRepairScan, CountsOnlyTheKindsTheDuplicateCheckCounts) {
-    const FolderScan scan = ScanFiles(Listed({"KeystoneSolo abc 0000000001.mdb", "KeystoneSolo abc 0000000002.mdb",
-                                              "Chronicle abc 0000000001.mdb", "Chronicle abc 0000000002.mdb",
-                                              "Pantry abc 0000000001.mdb", "Pantry Backlog abc 0000000001.mdb"}));
-    EXPECT_EQ(FindDuplicates(scan).total, 0);
-    EXPECT_EQ(scan.PathOf(DbKind::KeystoneSolo), "G:\\Shared\\KeystoneSolo abc 0000000002.mdb");
-    EXPECT_EQ(scan.PathOf(DbKind::Pantry), "G:\\Shared\\Pantry abc 0000000001.mdb");
-    EXPECT_EQ(scan.PathOf(DbKind::Backlog), "G:\\Shared\\Pantry Backlog abc 0000000001.mdb");
-}
-
-TEST(DBRepairScan, RepeatedFilesComeInTheCheckOrderWithTheirTotal) {
-    const FolderScan scan = ScanFiles(Listed({"Staffroll abc 0000000001.mdb", "Keystone abc 0000000001.mdb",
-                                              "Staffroll abd 0000000002.mdb", "Keystone abc 0000000002.mdb",
-                                              "Keystone abc 0000000003.mdb", "Ledgers abc 0000000001.mdb"}));
-    const Duplicates duplicates = FindDuplicates(scan);
-    EXPECT_EQ(duplicates.total, 5);
-    EXPECT_EQ(duplicates.repeatedFiles,
-              "Keystone abc 0000000001.mdb\rKeystone abc 0000000002.mdb\rKeystone abc 0000000003.mdb\r\r"
-              "Staffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r");
-}
-
 TEST(DuplicateMessage, EachLanguageWordForWord) {
     const Duplicates two{2, "Staffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r"};
     const std::string files = "\r\rStaffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r";
@@ -81,11 +46,16 @@ protected:
     DBRepairRun() {
         state.computerName = "MONITOR";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.mainMachineName = "Monitor";
+        state.sharedFolderFound = true;
         state.uiLanguageCode = "1";
         drives.MakeFolder("G:\\Shared");
     }
-    void Run() { DBRepair(run); }
+    // The folder as the start-up chose it for this computer.
+    void Run() {
+        state.sharedDataFolderPath = SharedFolder(state);
+        DBRepair(run);
+    }
 };
 
 TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
@@ -103,7 +73,7 @@ TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
     EXPECT_EQ(drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
 }
 
-TEST_F(DBRepairRun, ADeveloperMachineScansDriveDWhateverTheRoot) {
+TEST_F(DBRepairRun, ADeveloperMachineScansDriveD) {
     state.computerName = "DEV-K305";
     drives.MakeFolder("D:\\Shared");
     drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
@@ -116,22 +86,26 @@ TEST_F(DBRepairRun, ADeveloperMachineScansDriveDWhateverTheRoot) {
 TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
     struct Case {
         const char* what;
-        std::string root;
+        const char* computer;
+        const char* mainMachine;
+        const char* folder;
     } const cases[] = {
-        {"the share went away", "\\\\Caja9\\G"},
-        {"the folder was removed", "E:"},
+        {"the share went away", "POS1", "Caja9", "\\\\Caja9\\G\\Shared"},
+        {"the folder was removed", "MONITOR", "Monitor", "G:\\Shared"},
     };
+    std::filesystem::remove_all(drives.root / "g");
     for (const Case& c : cases) {
         dialogs.shown.clear();
-        state.sharedDriveRoot = c.root;
+        state.computerName = c.computer;
+        state.mainMachineName = c.mainMachine;
         Run();
         ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
         const MessageBoxRequest& box = dialogs.shown[0];
-        EXPECT_NE(box.text.find(c.root + "\\Shared\r"), std::string::npos) << c.what << ": " << box.text;
+        EXPECT_NE(box.text.find(std::string(c.folder) + "\r"), std::string::npos) << c.what << ": " << box.text;
         EXPECT_NE(box.text.find("(Error "), std::string::npos) << c.what << ": " << box.text;
         EXPECT_EQ(box.icon, Icon::Stop);
         EXPECT_FALSE(process.endedWith) << c.what;
-        EXPECT_EQ(state.sharedDriveRoot, c.root) << "the next request tries again from the same root";
+        EXPECT_TRUE(state.sharedFolderFound) << "the next request tries again from the same folder";
     }
 }
 

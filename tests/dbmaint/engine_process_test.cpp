@@ -29,7 +29,8 @@ EngineStatus InUse() { return EngineStatus::Fail(EngineFault::Failed, 3045, "Com
 struct Venue : testing::RunHarness {
     explicit Venue(const std::vector<std::string>& kinds) {
         state.computerName = "MONITOR";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         state.uiLanguageCode = "1";
         state.debugLogPath = "E:\\Corvane\\debug.deb";
         drives.MakeFolder("G:\\Shared");

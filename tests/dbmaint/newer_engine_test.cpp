@@ -19,7 +19,8 @@ struct NewerEngineVenue : testing::RunHarness {
     NewerEngineVenue() {
         state.computerName = "MONITOR";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile("G:\\Shared\\" + kKeystone, "Keystone data");
         drives.WriteFile("G:\\Shared\\" + kStaffroll, "Staffroll data");

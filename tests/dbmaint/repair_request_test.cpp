@@ -2,15 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "dbmaint/shared_drive.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
 
-class Discovery : public ::testing::Test, public testing::RunHarness {
+class RepairRequest : public ::testing::Test, public testing::RunHarness {
 protected:
-    Discovery() {
+    RepairRequest() {
         state.mainMachineName = "Monitor";
         state.devMachineMarker = "K305";
         state.uiLanguageCode = "1";
@@ -18,64 +17,11 @@ protected:
     void Share(const std::string& server) {
         std::filesystem::create_directories(drives.root / "unc" / server / "g" / "Shared");
     }
-};
-
-TEST_F(Discovery, OnlyTheApplicableRuleIsTried) {
-    struct Case {
-        const char* what;
-        const char* computer;
-        const char* devFlag;
-        bool localShared, mainShared, share;
-        const char* root;
-        std::vector<std::string> looked;
-    } const cases[] = {
-        {"developer machine", "DEV-K305", "YES", true, true, true, "D:", {"D:\\Shared"}},
-        {"developer machine without D:\\Shared", "DEV-K305", "YES", false, true, true, "", {"D:\\Shared"}},
-        {"developer acting as Monitor", "Monitor", "YES", true, true, true, "D:", {"D:\\Shared"}},
-        {"main machine, any letter case", "MONITOR", "", true, true, true, "G:", {"G:\\Shared"}},
-        {"main machine without G:\\Shared", "monitor", "", true, false, true, "", {"G:\\Shared"}},
-        {"another machine", "POS1", "", true, true, true, "\\\\Monitor\\G",
-         {"\\\\Monitor\\G\\", "\\\\Monitor\\G\\Shared"}},
-        {"another machine, main machine unreachable", "POS1", "", true, true, false, "", {"\\\\Monitor\\G\\"}},
-    };
-    for (const Case& c : cases) {
-        std::filesystem::remove_all(drives.root / "d");
-        std::filesystem::remove_all(drives.root / "g");
-        std::filesystem::remove_all(drives.root / "unc");
-        if (c.localShared) drives.MakeFolder("D:\\Shared");
-        if (c.mainShared) std::filesystem::create_directories(drives.root / "g" / "Shared");
-        if (c.share) Share("monitor");
-        state.computerName = c.computer;
-        state.devMachineFlag = c.devFlag;
-        state.sharedDriveRoot.clear();
-        files.lookedUp.clear();
-        FindSharedDrive(context);
-        EXPECT_EQ(state.sharedDriveRoot, c.root) << c.what;
-        EXPECT_EQ(files.lookedUp, c.looked) << c.what;
+    // The start-up chose the folder by the computer's name.
+    void Request() {
+        state.sharedDataFolderPath = SharedFolder(state);
+        LBLDBREPAIRFG_Click(run);
     }
-}
-
-TEST_F(Discovery, ARootFoundOnceStaysWhenTheMainMachineGoesAway) {
-    state.computerName = "POS1";
-    Share("monitor");
-    FindSharedDrive(context);
-    ASSERT_EQ(state.sharedDriveRoot, "\\\\Monitor\\G");
-    std::filesystem::remove_all(drives.root / "unc");
-    FindSharedDrive(context);
-    EXPECT_EQ(state.sharedDriveRoot, "\\\\Monitor\\G");
-}
-
-TEST_F(Discovery, AFileNamedSharedIsNoSharedFolder) {
-    state.computerName = "MONITOR";
-    std::filesystem::create_directories(drives.root / "g");
-    drives.WriteFile("G:\\Shared", "not a folder");
-    FindSharedDrive(context);
-    EXPECT_EQ(state.sharedDriveRoot, "");
-}
-
-class RepairRequest : public Discovery {
-protected:
-    void Request() { LBLDBREPAIRFG_Click(run); }
 };
 
 const std::string kRetryText = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";
@@ -105,7 +51,7 @@ TEST_F(RepairRequest, RetryFindsTheShareOnceItIsBack) {
     };
     Request();
     EXPECT_EQ(asked, 2);
-    EXPECT_EQ(state.sharedDriveRoot, "\\\\Monitor\\G");
+    EXPECT_TRUE(state.sharedFolderFound);
     EXPECT_EQ(window.events.back(), "idle");
 }
 
@@ -137,7 +83,7 @@ TEST_F(RepairRequest, ALocalRunScansDriveD) {
         drives.WriteFile("D:\\Shared\\Cuebay abc 0000000002.mdb", "");
     };
     Request();
-    EXPECT_EQ(state.sharedDriveRoot, "D:");
+    EXPECT_TRUE(state.sharedFolderFound);
     ASSERT_EQ(dialogs.shown.size(), 3u);
     EXPECT_NE(dialogs.shown[2].text.find("\rD:\\Shared\\\r"), std::string::npos) << dialogs.shown[2].text;
     EXPECT_EQ(dialogs.shown[2].icon, Icon::Stop);

@@ -73,21 +73,22 @@ TEST(RestoreConnection, NoEndsTheProgramUnlikeTheRepairRequest) {
         std::deque<Answer> answers;
         bool goesOn;
         std::optional<int> ended;
-        const char* root;
+        bool found;
     } const cases[] = {
-        {"POS1", {Answer::No}, false, 0, ""},
-        {"DEV-K305", {Answer::No, Answer::Yes}, true, std::nullopt, "D:"},
-        {"DEV-K305", {Answer::No, Answer::No}, false, 0, ""},
+        {"POS1", {Answer::No}, false, 0, false},
+        {"DEV-K305", {Answer::No, Answer::Yes}, true, std::nullopt, true},
+        {"DEV-K305", {Answer::No, Answer::No}, false, 0, false},
     };
     for (const Case& c : cases) {
         testing::Harness h;
         h.state.computerName = c.computer;
         h.state.devMachineMarker = "K305";
         h.state.mainMachineName = "Monitor";
+        h.state.sharedDataFolderPath = SharedFolder(h.state);
         h.dialogs.answers = c.answers;
         EXPECT_EQ(RestoreConnection(h.context), c.goesOn) << c.computer;
         EXPECT_EQ(h.process.endedWith, c.ended) << c.computer;
-        EXPECT_EQ(h.state.sharedDriveRoot, c.root) << c.computer;
+        EXPECT_EQ(h.state.sharedFolderFound, c.found) << c.computer;
         EXPECT_EQ(h.dialogs.shown.at(0).text, "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?");
     }
 }

@@ -27,7 +27,8 @@ struct Venue : testing::RunHarness {
     Venue() {
         state.computerName = "MONITOR";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         state.versionString = "v25.0.0";
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile(kKeystone, std::string(3 * kMiB, 'k'));

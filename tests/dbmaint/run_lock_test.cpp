@@ -4,6 +4,7 @@
 
 #include "dbmaint/db_repair.h"
 #include "dbmaint/repair_request.h"
+#include "dbmaint/unattended_run.h"
 #include "dbmaint/restore_discovery.h"
 #include "support/fakes.h"
 
@@ -70,7 +71,8 @@ struct LockedVenue : testing::RunHarness {
     LockedVenue() {
         state.computerName = "MONITOR";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
         drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");

@@ -20,7 +20,8 @@ struct Press : testing::RunHarness {
         state.computerName = "MONITOR";
         state.mainMachineName = "Monitor";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
         state.versionString = "v25.0.0";
         drives.MakeFolder("G:\\Shared");
         drives.WriteFile(kKeystone, "k");

@@ -73,6 +73,7 @@ TEST_F(FrmNetwork, OpensInTheMainWindowsPlaceWithElevenChoicesAndNoneChosen) {
 
 TEST_F(FrmNetwork, AFolderThatCannotBeListedIsReportedAndTheMainWindowComesBack) {
     h.state.sharedDataFolderPath = "G:\\Otra";
+    h.state.sharedFolderFound = true;  // found earlier, gone since
     model.Open(window);
     ASSERT_EQ(h.dialogs.shown.size(), 1u);
     EXPECT_EQ(h.dialogs.shown[0].text.substr(0, 50), "No se Puede Leer la Carpeta de las Bases de Datos\r");
@@ -127,7 +128,6 @@ TEST_F(FrmNetwork, WhileBusyChoicesRowsEscAndButtonsAreIgnored) {
         model.ChooseKind(kTollgate);
         model.ClickRow(0);
         model.ClickRestore();
-        model.Cancel();
         model.Back();
     };
     model.ChooseKind(kKeystone);
@@ -149,7 +149,7 @@ TEST_F(FrmNetwork, ClosingWhileBusyEndsTheProgramOtherwiseTheMainWindowReturns) 
     testing::FakeWaiter otherWaiter{other.clock};
     RestoreModel idle{h.context, otherWaiter};
     idle.Open(window);
-    idle.Cancel();
+    idle.Back();
     EXPECT_FALSE(idle.Screen().windowShown);
     EXPECT_EQ(window.events.back(), "shown");
 }

@@ -20,30 +20,14 @@
 
 #include "base/text.h"
 #include "platform/posix/mapped_file_system.h"
+#include "platform/posix/windows_errors.h"
 
 namespace corvane {
 namespace fs = std::filesystem;
+using namespace mapped;
 namespace {
 
-constexpr unsigned long kPathNotFound = 3;
-constexpr unsigned long kAccessDenied = 5;
-constexpr unsigned long kGenFailure = 31;
-constexpr unsigned long kSharingViolation = 32;
-constexpr unsigned long kBadNetPath = 53;
-
-Status Fail(unsigned long code, const char* where) {
-    switch (code) {
-        case kPathNotFound: return Status::Fail(code, where, "The system cannot find the path specified.");
-        case kAccessDenied: return Status::Fail(code, where, "Access is denied.");
-        case kSharingViolation:
-            return Status::Fail(code, where,
-                                "The process cannot access the file because it is being used by another process.");
-        case kBadNetPath: return Status::Fail(code, where, "The network path was not found.");
-        default: return Status::Fail(code, where, "A device attached to the system is not functioning.");
-    }
-}
-
-Status FailErrno(int error, const char* where) {
+Status HoldFailure(int error, const char* where) {
     // The file is created when missing: a missing entry is its folder.
     if (error == ENOENT || error == ENOTDIR) return Fail(kPathNotFound, where);
     if (error == EACCES || error == EPERM || error == EISDIR || error == EROFS) return Fail(kAccessDenied, where);
@@ -81,12 +65,12 @@ public:
     }
 
     Status Read(std::size_t count, std::string& bytes) override {
-        if (Seek() < 0) return FailErrno(errno, "SetFilePointer");
+        if (Seek() < 0) return HoldFailure(errno, "SetFilePointer");
         bytes.assign(count, '\0');
         std::size_t filled = 0;
         while (filled < count) {
             const long read = Read(bytes.data() + filled, count - filled);
-            if (read < 0) return FailErrno(errno, "ReadFile");
+            if (read < 0) return HoldFailure(errno, "ReadFile");
             if (read == 0) break;
             filled += static_cast<std::size_t>(read);
         }
@@ -95,19 +79,19 @@ public:
     }
 
     Status Rewrite(const std::string& bytes) override {
-        if (Seek() < 0) return FailErrno(errno, "SetFilePointer");
+        if (Seek() < 0) return HoldFailure(errno, "SetFilePointer");
 #ifdef _WIN32
-        if (::_chsize(fd_, 0) != 0) return FailErrno(errno, "SetEndOfFile");
+        if (::_chsize(fd_, 0) != 0) return HoldFailure(errno, "SetEndOfFile");
         const long written = ::_write(fd_, bytes.data(), static_cast<unsigned>(bytes.size()));
         const bool synced = ::_commit(fd_) == 0;
 #else
-        if (::ftruncate(fd_, 0) != 0) return FailErrno(errno, "SetEndOfFile");
+        if (::ftruncate(fd_, 0) != 0) return HoldFailure(errno, "SetEndOfFile");
         const long written = static_cast<long>(::write(fd_, bytes.data(), bytes.size()));
         const bool synced = ::fsync(fd_) == 0;
 #endif
-        if (written < 0) return FailErrno(errno, "WriteFile");
-        if (static_cast<std::size_t>(written) != bytes.size()) return Status::Fail(112, "WriteFile", "Disk full.");
-        if (!synced) return FailErrno(errno, "FlushFileBuffers");
+        if (written < 0) return HoldFailure(errno, "WriteFile");
+        if (static_cast<std::size_t>(written) != bytes.size()) return Fail(kDiskFull, "WriteFile");
+        if (!synced) return HoldFailure(errno, "FlushFileBuffers");
         return Status::Ok();
     }
 
@@ -129,14 +113,14 @@ private:
 
 Status MappedFileSystem::Hold(const std::string& path, std::unique_ptr<HeldFile>& held) {
     const fs::path local = Resolve(path);
-    if (local.empty()) return Fail(path.rfind("\\\\", 0) == 0 ? kBadNetPath : kPathNotFound, "CreateFile");
+    if (local.empty()) return Unmapped(path, "CreateFile");
 #ifdef _WIN32
     const std::u8string name = local.u8string();
     const std::string key = UpperCase(std::string(name.begin(), name.end()));
     const std::lock_guard<std::mutex> guard(gHeldLock);
     if (gHeld.count(key) != 0) return Fail(kSharingViolation, "CreateFile");
     const int fd = ::_wopen(local.c_str(), _O_RDWR | _O_CREAT | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
-    if (fd < 0) return FailErrno(errno, "CreateFile");
+    if (fd < 0) return HoldFailure(errno, "CreateFile");
     gHeld.insert(key);
     held = std::make_unique<MappedHeldFile>(fd, local, key);
     return Status::Ok();
@@ -145,11 +129,11 @@ Status MappedFileSystem::Hold(const std::string& path, std::unique_ptr<HeldFile>
     // just then is locked in vain, and is opened again under the new name.
     for (int attempt = 0; attempt < 3; ++attempt) {
         const int fd = ::open(local.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-        if (fd < 0) return FailErrno(errno, "CreateFile");
+        if (fd < 0) return HoldFailure(errno, "CreateFile");
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
             const int error = errno;
             ::close(fd);
-            return error == EWOULDBLOCK ? Fail(kSharingViolation, "CreateFile") : FailErrno(error, "CreateFile");
+            return error == EWOULDBLOCK ? Fail(kSharingViolation, "CreateFile") : HoldFailure(error, "CreateFile");
         }
         struct stat named {}, mine {};
         if (::stat(local.c_str(), &named) == 0 && ::fstat(fd, &mine) == 0 && named.st_ino == mine.st_ino &&

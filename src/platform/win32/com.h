@@ -16,11 +16,6 @@ inline void FreeBstr(BSTR text) { ::SysFreeString(text); }
 
 using UniqueBstr = Owned<BSTR, detail::NullBstr, detail::FreeBstr>;
 
-// A BSTR of exactly these characters; empty (no BSTR) only when memory ran out.
-inline UniqueBstr MakeBstr(const std::wstring& text) {
-    return UniqueBstr(::SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
-}
-
 // A VARIANT that is cleared exactly once, releasing the BSTR or object it holds.
 class UniqueVariant {
 public:
@@ -101,7 +96,6 @@ public:
         if (SUCCEEDED(result_)) ::CoUninitialize();
     }
 
-    HRESULT Result() const { return result_; }
     explicit operator bool() const { return SUCCEEDED(result_); }
 
 private:

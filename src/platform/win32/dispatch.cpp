@@ -1,5 +1,6 @@
 #include "platform/win32/dispatch.h"
 
+#include "base/text.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wide.h"
 
@@ -30,15 +31,6 @@ public:
 private:
     std::vector<VARIANTARG> items_;
 };
-
-std::string Trimmed(std::string text) {
-    const char* const kBlank = " \t\r\n";
-    const std::size_t last = text.find_last_not_of(kBlank);
-    if (last == std::string::npos) return {};
-    text.erase(last + 1);
-    text.erase(0, text.find_first_not_of(kBlank));
-    return text;
-}
 
 std::string FromBstr(BSTR text) {
     if (text == nullptr) return {};
@@ -108,7 +100,7 @@ unsigned long ExceptionNumber(const EXCEPINFO& exception) {
 
 EngineStatus FromException(EXCEPINFO& exception, const char* member) {
     const unsigned long number = ExceptionNumber(exception);
-    std::string text = Trimmed(FromBstr(exception.bstrDescription));
+    std::string text = TrimLines(FromBstr(exception.bstrDescription));
     if (text.empty()) {
         // No description: the SCODE says more than the bare DISP_E_EXCEPTION.
         const HRESULT known = FAILED(exception.scode) ? exception.scode : DISP_E_EXCEPTION;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "base/text.h"
 #include "platform/win32/wide.h"
 
 namespace corvane::win32 {
@@ -11,10 +12,9 @@ std::string SystemErrorText(unsigned long code) {
     wchar_t buffer[1024];
     const DWORD length = ::FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                                           buffer, static_cast<DWORD>(sizeof buffer / sizeof buffer[0]), nullptr);
-    std::wstring text(buffer, length);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) text.pop_back();
+    const std::string text = TrimLines(Narrow(std::wstring(buffer, length)));
     if (text.empty()) return "System error " + std::to_string(code) + ".";
-    return Narrow(text);
+    return text;
 }
 
 Status SystemFailure(unsigned long code, const char* where) {

@@ -1,4 +1,4 @@
-#include "ui/unattended_run.h"
+#include "dbmaint/unattended_run.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,6 @@
 #include <filesystem>
 
 #include "app/command_line.h"
-#include "app/unattended.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -15,18 +14,27 @@ namespace {
 // The main machine at night: its shared data folder, the engine and the log.
 struct Night : testing::RunHarness {
     Night() {
+        system.computerName = "monitor";
         state.computerName = "MONITOR";
         state.mainMachineName = "Monitor";
         state.devMachineMarker = "K305";
-        state.sharedDriveRoot = "G:";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
+        drives.MakeFolder("C:\\Windows\\SysWOW64");
         drives.MakeFolder("G:\\Shared");
-        drives.MakeFolder("E:\\Corvane");
     }
     void Put(const std::string& name) { drives.WriteFile("G:\\Shared\\" + name, "data"); }
+    // After the start-up, the run's own boxes kept apart from the log.
     int Run() { return RunUnattendedRepair(context, engine, waiter, log); }
-    std::string Log() const { return drives.ReadFile("E:\\Corvane\\Corvane.log"); }
+    // As the scheduled task starts it: the start-up first, every box a record.
+    int RunFromStart() {
+        state = ProgramState{};
+        return RunUnattended(context, engine, waiter, [this] { ++started; });
+    }
+    std::string Log() const { return drives.ReadFile(log.Path()); }
 
     RunLog log{context};
+    int started = 0;
 };
 
 TEST(UnattendedRun, EachEndHasItsExitCode) {
@@ -34,6 +42,9 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
         const char* what;
         std::function<void(Night&)> arrange;
         int code;
+        bool pastStartUp = true;
+        // The program's end asked for on the way: it ends saying nothing was done.
+        std::optional<int> ended = std::nullopt;
     } const cases[] = {
         {"every database compacted", [](Night& n) { n.Put("Keystone abc 0000000001.mdb"); }, kExitDone},
         {"a row failed",
@@ -45,14 +56,26 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
          },
          kExitSomeFailed},
         {"nothing found", [](Night&) {}, kExitNothingDone},
+        {"duplicates",
+         [](Night& n) {
+             n.Put("Keystone abc 0000000001.mdb");
+             n.Put("Keystone abc 0000000002.mdb");
+         },
+         kExitNothingDone, true, kExitNothingDone},
         {"no engine",
          [](Night& n) {
              n.Put("Keystone abc 0000000001.mdb");
              n.engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Not registered");
          },
          kExitNothingDone},
-        {"no connection", [](Night& n) { n.state.sharedDriveRoot.clear(); n.state.computerName = "POS1"; },
-         kExitNothingDone},
+        {"no connection", [](Night& n) { n.system.computerName = "pos1"; }, kExitNothingDone},
+        {"another copy running", [](Night& n) { n.instance.anotherRunning = true; }, kExitAnotherRunning, false},
+        {"started from the network",
+         [](Night& n) {
+             n.context.programFolder = "\\\\Monitor\\G\\Apps";
+             std::filesystem::create_directories(n.drives.root / "unc" / "monitor" / "g" / "Apps");
+         },
+         kExitNothingDone, false},
         {"a close request during a wait",
          [](Night& n) {
              n.Put("Keystone abc 0000000001.mdb");
@@ -71,7 +94,15 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
     for (const Case& c : cases) {
         Night n;
         c.arrange(n);
-        EXPECT_EQ(n.Run(), c.code) << c.what;
+        EXPECT_EQ(n.RunFromStart(), c.code) << c.what;
+        EXPECT_EQ(n.started, c.pastStartUp ? 1 : 0) << c.what;
+        EXPECT_EQ(n.process.endedWith, c.ended) << c.what;
+        const std::string log = n.Log();
+        std::size_t ends = 0;
+        for (std::size_t at = log.find(" Fin: "); at != std::string::npos; at = log.find(" Fin: ", at + 1)) ++ends;
+        EXPECT_EQ(ends, c.ended ? 2u : 1u) << c.what << ": the end asked for leaves its record too";
+        EXPECT_NE(log.substr(0, log.find("\r\n")).find(" Inicio: /reparar, Corvane v"), std::string::npos) << c.what;
+        EXPECT_EQ(log.substr(log.rfind(" Fin: ")), " " + EndRecord(c.code) + "\r\n") << c.what << ": the last record";
     }
 }
 
@@ -138,6 +169,41 @@ TEST(UnattendedRun, ADatabaseNearTheLimitIsARecordAndNoBoxAndTheExitCodeStays) {
     EXPECT_NE(log.find("MONITOR AVISO Keystone: 1650,0 MB, pasa de"), std::string::npos) << log;
     EXPECT_EQ(log.find("AVISO Pantry"), std::string::npos) << log;
     for (const MessageBoxRequest& box : n.dialogs.shown) EXPECT_EQ(box.title, "Corvane") << box.text;
+}
+
+// Nobody there at night: the boxes and the end as records.
+struct Unattended : testing::Harness {
+    Unattended() {
+        state.computerName = "MONITOR";
+        clock.now = {2026, 12, 7, 4, 0, 5};
+    }
+    std::string Log() const { return drives.ReadFile("E:\\Corvane\\Corvane.log"); }
+
+    RunLog log{context};
+    UnattendedDialogs boxes{log};
+};
+
+TEST(UnattendedDialogs, EveryBoxIsOneRecordAndEveryQuestionIsAnsweredNo) {
+    Unattended u;
+    u.drives.MakeFolder("E:\\Corvane");
+    MessageBoxRequest retry;
+    retry.title = "ATENCION!!!";
+    retry.text = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";
+    retry.buttons = Buttons::YesNo;
+    MessageBoxRequest developer = retry;
+    developer.buttons = Buttons::YesNoCancel;
+    MessageBoxRequest result;
+    result.title = "Corvane";
+    result.text = "Keystone OK!\rLedgers OK!\r";
+    EXPECT_EQ(u.boxes.Show(retry), Answer::No);
+    EXPECT_EQ(u.boxes.Show(developer), Answer::No);
+    EXPECT_EQ(u.boxes.Show(result), Answer::Ok);
+    EXPECT_EQ(u.Log(),
+              "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": NO Hay Conexion con la Maquina 'Monitor'!!! | "
+              "Intentamos de Nuevo? | -> No\r\n"
+              "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": NO Hay Conexion con la Maquina 'Monitor'!!! | "
+              "Intentamos de Nuevo? | -> No\r\n"
+              "2026-12-07 04:00:05 MONITOR Mensaje \"Corvane\": Keystone OK! | Ledgers OK!\r\n");
 }
 
 }  // namespace
