@@ -9,7 +9,6 @@
 #include "dbmaint/run_history.h"
 #include "dbmaint/run_lock.h"
 #include "platform/dialogs.h"
-#include "platform/file_system.h"
 #include "platform/process.h"
 
 namespace corvane {
@@ -71,13 +70,13 @@ void RestoreModel::ChooseKind(int element) {
     listedKind_ = element;
     const std::string& livePath = live_[element];
 
-    std::vector<FileEntry> files;
+    std::vector<CatalogueEntry> entries;
     const std::string folder = JoinPath(context_.state.sharedDataFolderPath, "_BackUps");
     // A missing backup folder lists nothing, as an empty one does.
-    if (const Status listed = context_.files.ListFiles(folder, files); !listed) {
+    if (const Status listed = ListCatalogue(context_.files, folder, searchName_, entries); !listed) {
         AppendDebugLine(context_, "Catalogo: " + folder + " " + listed.Describe());
     }
-    for (CatalogueEntry& entry : Catalogue(files, searchName_)) {
+    for (CatalogueEntry& entry : entries) {
         screen_.rows.push_back({std::move(entry.stamp), std::move(entry.text), std::move(entry.backupPath), livePath});
     }
     screen_.restoreButtonShown = !screen_.rows.empty();
