@@ -17,54 +17,80 @@ constexpr const char* kMonths[12] = {"Ene", "Feb", "Mar", "Abr", "May", "Jun",
 
 // Characters from..from+count of the stamp; those beyond a short stamp's end
 // are simply not there.
-std::string Part(const std::string& stamp, std::size_t from, std::size_t count) {
-    return from < stamp.size() ? stamp.substr(from, count) : std::string();
+std::string_view Part(std::string_view stamp, std::size_t from, std::size_t count) {
+    return from < stamp.size() ? stamp.substr(from, count) : std::string_view();
 }
 
-std::string MonthAbbreviation(const std::string& month) {
+const char* MonthAbbreviation(std::string_view month) {
     for (int i = 0; i < 12; ++i) {
         if (month == TwoDigits(i + 1)) return kMonths[i];
     }
     return "";
 }
 
-bool IsZBackup(const std::string& path) {
-    return path.size() >= 5 && UpperCase(path.substr(path.size() - 5)) == "Z.MDB";
+bool IsAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// Where the stamp lies in a name, counted in the name's own characters. A
+// "-" too near the start would put the stamp before the name: it then
+// begins at the name's first character.
+template <typename View>
+View StampIn(View name) {
+    const std::size_t dash = name.find(typename View::value_type('-'));
+    if (dash == View::npos) return {};
+    const std::size_t start = dash >= kBeforeDash ? dash - kBeforeDash : 0;
+    return name.substr(start, kStampLength);
+}
+
+bool IsZBackup(const std::string& name) {
+    return name.size() >= 5 && UpperCase(name.substr(name.size() - 5)) == "Z.MDB";
 }
 
 }  // namespace
 
 std::string BackupStamp(std::string_view fileName) {
     // Characters as Windows counts them, not bytes: a name with an accented
-    // letter before its "-" must not be cut inside that letter.
+    // letter before its "-" must not be cut inside that letter. In an ASCII
+    // name, as nearly every backup's is, bytes are characters.
+    if (IsAscii(fileName)) return std::string(StampIn(fileName));
     const std::u16string name = Utf8ToUtf16(fileName);
-    const std::size_t dash = name.find(u'-');
-    if (dash == std::u16string::npos) return "";
-    // A "-" too near the start would put the stamp before the name: it then
-    // begins at the name's first character.
-    const std::size_t start = dash >= kBeforeDash ? dash - kBeforeDash : 0;
-    return Utf16ToUtf8(std::u16string_view(name).substr(start, kStampLength));
+    return Utf16ToUtf8(StampIn(std::u16string_view(name)));
 }
 
 std::string BackupDisplayText(const std::string& stamp, bool zBackup) {
-    return MonthAbbreviation(Part(stamp, 2, 2)) + ". " + Part(stamp, 4, 2) + "/" + Part(stamp, 0, 2) + "   " +
-           Part(stamp, 7, 2) + ":" + Part(stamp, 9, 2) + " " + (zBackup ? "(Z)" : "") +
-           std::string(kStampPadding, ' ') + stamp;
+    // Built in place: a folder of years of backups makes thousands of rows.
+    std::string text;
+    text.reserve(24 + kStampPadding + stamp.size());
+    text.append(MonthAbbreviation(Part(stamp, 2, 2))).append(". ").append(Part(stamp, 4, 2)).append("/");
+    text.append(Part(stamp, 0, 2)).append("   ").append(Part(stamp, 7, 2)).append(":").append(Part(stamp, 9, 2));
+    text.append(zBackup ? " (Z)" : " ").append(kStampPadding, ' ').append(stamp);
+    return text;
 }
 
-std::vector<CatalogueEntry> Catalogue(const std::vector<FileEntry>& files, std::string_view searchName) {
+std::vector<CatalogueEntry> Catalogue(const std::string& folder, const std::vector<std::string>& names,
+                                      std::string_view searchName) {
     std::vector<CatalogueEntry> entries;
-    for (const FileEntry& file : files) {
-        if (file.name.find(searchName) == std::string::npos) continue;
-        std::string stamp = BackupStamp(file.name);
+    for (const std::string& name : names) {
+        if (name.find(searchName) == std::string::npos) continue;
+        std::string stamp = BackupStamp(name);
         if (stamp.empty()) continue;
-        std::string text = BackupDisplayText(stamp, IsZBackup(file.path));
-        entries.push_back({std::move(stamp), std::move(text), file.path});
+        std::string text = BackupDisplayText(stamp, IsZBackup(name));
+        entries.push_back({std::move(stamp), std::move(text), JoinPath(folder, name)});
     }
     // Descending by character code: the newest first within one century.
     std::stable_sort(entries.begin(), entries.end(),
                      [](const CatalogueEntry& a, const CatalogueEntry& b) { return a.stamp > b.stamp; });
     return entries;
+}
+
+Status ListCatalogue(FileSystem& files, const std::string& folder, std::string_view searchName,
+                     std::vector<CatalogueEntry>& entries) {
+    entries.clear();
+    std::vector<std::string> names;
+    const Status listed = files.ListFileNames(folder, names);
+    if (listed) entries = Catalogue(folder, names, searchName);
+    return listed;
 }
 
 }  // namespace corvane

@@ -23,9 +23,17 @@ std::string BackupStamp(std::string_view fileName);
 // "01" to "12" shows as "".
 std::string BackupDisplayText(const std::string& stamp, bool zBackup);
 
-// The backups of one kind among the files of the backup folder: names that
-// contain searchName (exact case) and a "-", newest stamp first (stamps
-// compared as text, descending).
-std::vector<CatalogueEntry> Catalogue(const std::vector<FileEntry>& files, std::string_view searchName);
+// The backups of one kind among the names of the files of the backup folder:
+// names that contain searchName (exact case) and a "-", newest stamp first
+// (stamps compared as text, descending). Paths are made for those alone.
+std::vector<CatalogueEntry> Catalogue(const std::string& folder, const std::vector<std::string>& names,
+                                      std::string_view searchName);
+
+// The restore screen's rows of one kind: the backup folder's file names read
+// (nothing else of the files is), then catalogued. A folder that cannot be
+// read lists no backups, as an empty one does; its failure is answered for
+// the record.
+Status ListCatalogue(FileSystem& files, const std::string& folder, std::string_view searchName,
+                     std::vector<CatalogueEntry>& entries);
 
 }  // namespace corvane

@@ -55,6 +55,10 @@ public:
     // The files of a folder (no subfolders), in the order the file system
     // returns them: names sorted without regard to letter case on NTFS and Wine.
     virtual Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) = 0;
+    // The names alone of the same files, in the same order: a folder of many
+    // thousands (the backups of years) read for its names pays for no path
+    // or time it never looks at.
+    virtual Status ListFileNames(const std::string& folder, std::vector<std::string>& names) = 0;
     virtual Status CreationTime(const std::string& path, FileTime& created) = 0;
 
     virtual Status Delete(const std::string& path) = 0;  // files only

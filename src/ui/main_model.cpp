@@ -68,7 +68,7 @@ void MainModel::Activated() {
     Changed();
 }
 
-bool MainModel::ActionUnderWay() const { return inAction_ || screen_.clockShown || !screen_.windowShown; }
+bool MainModel::ActionUnderWay() const { return inAction_ || screen_.busy.shown || !screen_.windowShown; }
 
 void MainModel::Run(Entry entry) {
     // The actions wait with the window alive, so input can arrive inside one:
@@ -127,37 +127,22 @@ void MainModel::Cancel() {
 void MainModel::CloseRequest() { context_.process.End(0); }
 
 void MainModel::ShowBusy() {
-    screen_.clockShown = true;
-    screen_.hourglass = true;
+    screen_.busy.Show();
     Changed(true);
 }
 
 void MainModel::HideBusy() {
-    screen_.clockShown = false;
-    screen_.hourglass = false;
-    screen_.status.clear();
-    screen_.copyPercent = -1;
+    screen_.busy.Hide();
     Changed();
 }
 
-std::string StatusText(const MainScreen& screen) {
-    if (screen.copyPercent < 0) return screen.status;
-    const std::string percent = std::to_string(screen.copyPercent) + " %";
-    return screen.status.empty() ? percent : screen.status + "  " + percent;
-}
-
 void MainModel::SetStatus(const RunStatus& status) {
-    const std::string line = StatusLine(status);
-    if (line == screen_.status) return;
-    screen_.status = line;
     // The engine call that usually follows keeps the window from painting.
-    Changed(true);
+    if (screen_.busy.SetStatus(status)) Changed(true);
 }
 
 void MainModel::SetCopyProgress(int percent) {
-    if (percent == screen_.copyPercent) return;
-    screen_.copyPercent = percent;
-    Changed(true);
+    if (screen_.busy.SetCopyProgress(percent)) Changed(true);
 }
 
 bool MainModel::MessageVisible() const {
@@ -176,8 +161,7 @@ void MainModel::HideForRestore() {
 }
 
 void MainModel::ShowAfterRestore() {
-    screen_.clockShown = false;
-    screen_.hourglass = false;
+    screen_.busy.Hide();
     screen_.buttonsShown = true;
     screen_.windowShown = true;
     Changed(true);

@@ -5,6 +5,7 @@
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
+#include "ui/busy_overlay.h"
 #include "ui/main_actions.h"
 #include "ui/main_layout.h"
 
@@ -24,22 +25,15 @@ struct MessageLabel {
 
 // What FMain shows. The view draws exactly this.
 struct MainScreen {
-    bool clockShown = false;       // FrameCLOCK, the busy overlay
+    BusyOverlay busy;              // FrameCLOCK
     bool buttonsShown = true;      // FrameBUTTONS
     bool languagesShown = false;   // FrameIDIOMAS
     bool messageAreaShown = true;  // FrameMAIN
     MessageLabel message;
     LanguageOption language = LanguageOption::None;
-    bool hourglass = false;
-    // Under the sand clock while it shows: what the run is doing.
-    std::string status;
-    int copyPercent = -1;  // -1: no copy under way
     bool windowShown = false;  // false while the restore screen stands in its place
     std::string caption;
 };
-
-// The line under the sand clock: the run's status and a copy's progress.
-std::string StatusText(const MainScreen& screen);
 
 // FMain's behaviour, free of any window system: every user action and
 // notification of the window arrives here, and the view redraws from Screen().

@@ -69,7 +69,7 @@ void MainView::Sync(bool repaintNow) {
     show(frameMain_, screen.messageAreaShown);
     show(frameLanguages_, screen.languagesShown);
     show(frameButtons_, screen.buttonsShown);
-    SyncClock(screen.clockShown, StatusText(screen));
+    SyncClock();
 
     const MessageLabel& label = screen.message;
     if (label.fontPoints != messagePoints_ || label.bold != messageBold_ || !messageFont_) {
@@ -87,7 +87,7 @@ void MainView::Sync(bool repaintNow) {
         ::SendMessageW(options_[i], BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     }
 
-    SyncWindow(screen.caption, screen.hourglass, screen.windowShown, repaintNow);
+    SyncWindow(screen.caption, screen.windowShown, repaintNow);
 }
 
 void MainView::PaintPanel(HWND panel, HDC dc) {
@@ -144,7 +144,7 @@ void MainView::OnCommand(int id, int code) {
     }
 }
 
-bool MainView::Hourglass() const { return model_.Screen().hourglass; }
+const BusyOverlay& MainView::Busy() const { return model_.Screen().busy; }
 
 void MainView::CloseRequest() { model_.CloseRequest(); }
 

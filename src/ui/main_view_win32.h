@@ -32,7 +32,7 @@ private:
     void Sync(bool repaintNow);
     HFONT Font(double points, bool bold) const;
 
-    bool Hourglass() const override;
+    const BusyOverlay& Busy() const override;
     void CloseRequest() override;
     void OnCommand(int id, int code) override;
     void PaintPanel(HWND panel, HDC dc) override;

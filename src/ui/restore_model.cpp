@@ -10,7 +10,6 @@
 #include "dbmaint/run_lock.h"
 #include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
-#include "platform/file_system.h"
 #include "platform/process.h"
 
 namespace corvane {
@@ -56,7 +55,7 @@ void RestoreModel::Open(MainWindowPort& mainWindow) {
 }
 
 void RestoreModel::ChooseKind(int element) {
-    if (screen_.clockShown || element < 0 || element >= kRestorableCount) return;
+    if (screen_.busy.shown || element < 0 || element >= kRestorableCount) return;
     screen_.checkedChoice = element;
     Busy(true);
     // As the screen has always done: a second for the overlay to be seen.
@@ -69,13 +68,13 @@ void RestoreModel::ChooseKind(int element) {
     listedKind_ = element;
     const std::string& livePath = live_[element];
 
-    std::vector<FileEntry> files;
+    std::vector<CatalogueEntry> entries;
     const std::string folder = JoinPath(context_.state.sharedDataFolderPath, "_BackUps");
     // A missing backup folder lists nothing, as an empty one does.
-    if (const Status listed = context_.files.ListFiles(folder, files); !listed) {
+    if (const Status listed = ListCatalogue(context_.files, folder, searchName_, entries); !listed) {
         AppendDebugLine(context_, "Catalogo: " + folder + " " + listed.Describe());
     }
-    for (CatalogueEntry& entry : Catalogue(files, searchName_)) {
+    for (CatalogueEntry& entry : entries) {
         screen_.rows.push_back({std::move(entry.stamp), std::move(entry.text), std::move(entry.backupPath), livePath});
     }
     screen_.restoreButtonShown = !screen_.rows.empty();
@@ -87,14 +86,14 @@ void RestoreModel::ChooseKind(int element) {
 }
 
 void RestoreModel::ClickRow(int row) {
-    if (screen_.clockShown || screen_.rows.empty()) return;
+    if (screen_.busy.shown || screen_.rows.empty()) return;
     if (row < 0 || row >= static_cast<int>(screen_.rows.size())) return;
     screen_.selectedRow = row;
     Changed();
 }
 
 void RestoreModel::ClickRestore() {
-    if (screen_.clockShown || !screen_.restoreButtonShown) return;
+    if (screen_.busy.shown || !screen_.restoreButtonShown) return;
     if (screen_.selectedRow < 0) {
         Say(context_, "Hay Que Elegir una Fecha!!!", Icon::Stop);
         return;
@@ -146,13 +145,13 @@ void RestoreModel::ClickRestore() {
 }
 
 void RestoreModel::Back() {
-    if (screen_.clockShown) return;
+    if (screen_.busy.shown) return;
     Close();
 }
 
 void RestoreModel::CloseRequest() {
     // Work under way cannot be left half done behind a closed window.
-    if (screen_.clockShown) {
+    if (screen_.busy.shown) {
         context_.process.End(0);
         return;
     }
@@ -160,16 +159,11 @@ void RestoreModel::CloseRequest() {
 }
 
 void RestoreModel::SetStatus(const RunStatus& status) {
-    const std::string line = StatusLine(status);
-    if (line == screen_.status) return;
-    screen_.status = line;
-    Changed(true);
+    if (screen_.busy.SetStatus(status)) Changed(true);
 }
 
 void RestoreModel::SetCopyProgress(int percent) {
-    if (percent == screen_.copyPercent) return;
-    screen_.copyPercent = percent;
-    Changed(true);
+    if (screen_.busy.SetCopyProgress(percent)) Changed(true);
 }
 
 void RestoreModel::Close() {
@@ -182,11 +176,10 @@ void RestoreModel::Close() {
 }
 
 void RestoreModel::Busy(bool busy) {
-    screen_.clockShown = busy;
-    screen_.hourglass = busy;
-    if (!busy) {
-        screen_.status.clear();
-        screen_.copyPercent = -1;
+    if (busy) {
+        screen_.busy.Show();
+    } else {
+        screen_.busy.Hide();
     }
     Changed(busy);
 }

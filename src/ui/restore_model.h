@@ -9,6 +9,7 @@
 #include "dbmaint/progress_port.h"
 #include "dbmaint/restore_discovery.h"
 #include "platform/waiter.h"
+#include "ui/busy_overlay.h"
 
 namespace corvane {
 
@@ -27,10 +28,7 @@ struct BackupListRow {
 struct RestoreScreen {
     bool windowShown = false;
     std::string caption;
-    bool clockShown = false;  // FrameCLOCK, the busy overlay
-    bool hourglass = false;
-    std::string status;       // the run's status line under the sand clock
-    int copyPercent = -1;     // -1: no copy under way
+    BusyOverlay busy;  // FrameCLOCK
     std::array<std::string, kKindChoices> choiceCaptions;
     std::array<bool, kKindChoices> choiceShown{};
     int checkedChoice = -1;  // -1: none

@@ -5,7 +5,6 @@
 #include <algorithm>
 
 #include "platform/win32/wide.h"
-#include "ui/main_model.h"
 #include "ui/paint_win32.h"
 
 namespace corvane {
@@ -21,14 +20,6 @@ constexpr int kListId = 11;
 constexpr int kFirstChoiceId = 100;  // OBDB(0) to OBDB(11)
 
 static_assert(look::kChoiceCount == kKindChoices);
-
-// The same line the main window's overlay shows for the same status.
-std::string StatusLine(const RestoreScreen& screen) {
-    MainScreen same;
-    same.status = screen.status;
-    same.copyPercent = screen.copyPercent;
-    return StatusText(same);
-}
 
 bool SameRows(const std::vector<BackupListRow>& a, const std::vector<BackupListRow>& b) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const BackupListRow& x, const BackupListRow& y) {
@@ -129,8 +120,8 @@ void RestoreView::Sync(bool repaintNow) {
         ::InvalidateRect(frameRestore_, &shape, TRUE);
     }
 
-    SyncClock(screen.clockShown, StatusLine(screen));
-    SyncWindow(screen.caption, screen.hourglass, screen.windowShown, repaintNow);
+    SyncClock();
+    SyncWindow(screen.caption, screen.windowShown, repaintNow);
 }
 
 void RestoreView::SyncChoices(const RestoreScreen& screen) {
@@ -280,7 +271,7 @@ LRESULT RestoreView::DrawRow(NMLVCUSTOMDRAW* draw) const {
     }
 }
 
-bool RestoreView::Hourglass() const { return model_.Screen().hourglass; }
+const BusyOverlay& RestoreView::Busy() const { return model_.Screen().busy; }
 
 void RestoreView::CloseRequest() { model_.CloseRequest(); }
 

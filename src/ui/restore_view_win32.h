@@ -38,7 +38,7 @@ private:
     void SyncRows(const RestoreScreen& screen);
     LRESULT DrawRow(NMLVCUSTOMDRAW* draw) const;
 
-    bool Hourglass() const override;
+    const BusyOverlay& Busy() const override;
     void CloseRequest() override;
     void OnCommand(int id, int code) override;
     void PaintPanel(HWND panel, HDC dc) override;

@@ -135,15 +135,17 @@ void ScreenView::DestroyScreen() {
     }
 }
 
-void ScreenView::SyncClock(bool shown, const std::string& status) {
-    ShowByFlag(clockPanel_, shown);
+void ScreenView::SyncClock() {
+    const BusyOverlay& busy = Busy();
+    ShowByFlag(clockPanel_, busy.shown);
+    std::string status = busy.Text();
     if (status == statusShown_) return;
-    statusShown_ = status;
+    statusShown_ = std::move(status);
     const RECT line = BusyStatusLine(overlay_, dpi_);
     ::InvalidateRect(clockPanel_, &line, TRUE);
 }
 
-void ScreenView::SyncWindow(const std::string& caption, bool hourglass, bool shown, bool repaintNow) {
+void ScreenView::SyncWindow(const std::string& caption, bool shown, bool repaintNow) {
     const std::wstring wideCaption = Widen(caption);
     wchar_t current[256] = {};
     ::GetWindowTextW(window_, current, 256);
@@ -153,7 +155,7 @@ void ScreenView::SyncWindow(const std::string& caption, bool hourglass, bool sho
     ::GetCursorPos(&cursor);
     const HWND under = ::WindowFromPoint(cursor);
     if (under == window_ || ::IsChild(window_, under)) {
-        ::SetCursor(::LoadCursorW(nullptr, hourglass ? IDC_WAIT : IDC_ARROW));
+        ::SetCursor(::LoadCursorW(nullptr, Busy().hourglass ? IDC_WAIT : IDC_ARROW));
     }
 
     if (shown != ((::GetWindowLongPtrW(window_, GWL_STYLE) & WS_VISIBLE) != 0)) {
@@ -200,7 +202,7 @@ LRESULT ScreenView::HandleWindow(UINT message, WPARAM wParam, LPARAM lParam) {
             OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_SETCURSOR:
-            if (Hourglass()) {
+            if (Busy().hourglass) {
                 ::SetCursor(::LoadCursorW(nullptr, IDC_WAIT));
                 return TRUE;
             }

@@ -5,6 +5,7 @@
 
 #include "platform/win32/handles.h"
 #include "platform/win32/message_pump.h"
+#include "ui/busy_overlay.h"
 #include "ui/layout_units.h"
 
 namespace corvane::win32 {
@@ -53,10 +54,10 @@ protected:
 
     // The busy overlay shown or hidden, and its status line repainted when
     // its text changed.
-    void SyncClock(bool shown, const std::string& status);
+    void SyncClock();
     // The window's caption, the cursor over it and whether it is shown; with
     // repaintNow, everything changed is painted before this returns.
-    void SyncWindow(const std::string& caption, bool hourglass, bool shown, bool repaintNow);
+    void SyncWindow(const std::string& caption, bool shown, bool repaintNow);
 
     HWND Window() const { return window_; }
     int Dpi() const { return dpi_; }
@@ -65,7 +66,8 @@ protected:
     HBRUSH WhiteBrush() const { return white_.Get(); }
 
     // What each screen answers itself.
-    virtual bool Hourglass() const = 0;
+    // The screen's busy overlay, as its model holds it now.
+    virtual const BusyOverlay& Busy() const = 0;
     virtual void CloseRequest() = 0;
     // WM_COMMAND from the window or a panel.
     virtual void OnCommand(int id, int code) = 0;

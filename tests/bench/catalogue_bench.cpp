@@ -3,11 +3,11 @@
 //
 //   corvane_catalogue_bench [COUNT]
 //       COUNT (default 20000) backup names laid out in memory, as a listing
-//       of the backup folder returns them, and Catalogue(files, "Keystone")
-//       timed over several rounds
+//       of the backup folder returns them, and Catalogue(folder, names,
+//       "Keystone") timed over several rounds
 //   corvane_catalogue_bench --folder FOLDER      (Windows only)
-//       the whole listing as the restore screen does it: the product's
-//       ListFiles of FOLDER, then Catalogue
+//       the whole listing as the restore screen does it (ListCatalogue): the
+//       product's ListFileNames of FOLDER, then Catalogue, timed apart
 //
 // Prints "files", "entries" and the times in ms: "median_ms" and "least_ms"
 // of the rounds in memory; "elapsed_ms" (listing and catalogue) and
@@ -31,6 +31,7 @@ using namespace corvane;
 using Clock = std::chrono::steady_clock;
 
 constexpr const char* kSearchName = "Keystone";
+constexpr const char* kFolder = "G:\\Shared\\_BackUps";
 constexpr int kRounds = 21;
 
 double Ms(Clock::time_point from, Clock::time_point to) {
@@ -39,30 +40,30 @@ double Ms(Clock::time_point from, Clock::time_point to) {
 
 // A venue's backup folder: every kind backed up twice a day for years, a Z
 // copy now and then, in the order a listing returns it (names sorted).
-std::vector<FileEntry> BackupFolder(int count) {
+std::vector<std::string> BackupFolder(int count) {
     static const char* const kKinds[] = {"Keystone", "Overwatch", "Playfield", "Tollgate", "Festive",
                                          "Pantry",   "Pantry Backlog", "Cuebay", "Chronicle", "Staffroll",
                                          "Patrons",  "Ledgers",  "KeystoneSolo"};
-    std::vector<FileEntry> files;
-    files.reserve(static_cast<std::size_t>(count));
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(count));
     char name[96];
     for (int i = 0; i < count; ++i) {
         const int day = i / 13 / 2;
         std::snprintf(name, sizeof name, "%s DMO 0987654321 %02d%02d%02d-%s%s.mdb", kKinds[i % 13], 20 + day / 336,
                       1 + day / 28 % 12, 1 + day % 28, (i / 13) % 2 ? "1600" : "0400", i % 17 == 0 ? " Z" : "");
-        files.push_back({name, std::string("G:\\Shared\\_BackUps\\") + name, 0});
+        names.push_back(name);
     }
-    std::sort(files.begin(), files.end(), [](const FileEntry& a, const FileEntry& b) { return a.name < b.name; });
-    return files;
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 int InMemory(int count) {
-    const std::vector<FileEntry> files = BackupFolder(count);
+    const std::vector<std::string> names = BackupFolder(count);
     std::vector<double> times;
     std::size_t entries = 0;
     for (int round = 0; round < kRounds; ++round) {
         const Clock::time_point started = Clock::now();
-        entries = Catalogue(files, kSearchName).size();
+        entries = Catalogue(kFolder, names, kSearchName).size();
         times.push_back(Ms(started, Clock::now()));
     }
     std::sort(times.begin(), times.end());
@@ -75,16 +76,17 @@ int InMemory(int count) {
 int Folder(const std::string& folder) {
     win32::Win32FileSystem fileSystem;
     const Clock::time_point started = Clock::now();
-    std::vector<FileEntry> files;
-    const Status listed = fileSystem.ListFiles(folder, files);
+    // ListCatalogue's two steps, so the catalogue's share can be told apart.
+    std::vector<std::string> names;
+    const Status listed = fileSystem.ListFileNames(folder, names);
     const Clock::time_point listedAt = Clock::now();
-    const std::size_t entries = Catalogue(files, kSearchName).size();
+    const std::size_t entries = Catalogue(folder, names, kSearchName).size();
     const Clock::time_point ended = Clock::now();
     if (!listed) {
         std::fprintf(stderr, "cannot list %s: %s\n", folder.c_str(), listed.Describe().c_str());
         return 1;
     }
-    std::printf("files\t%u\nentries\t%u\nelapsed_ms\t%.3f\ncatalogue_ms\t%.3f\n", static_cast<unsigned>(files.size()),
+    std::printf("files\t%u\nentries\t%u\nelapsed_ms\t%.3f\ncatalogue_ms\t%.3f\n", static_cast<unsigned>(names.size()),
                 static_cast<unsigned>(entries), Ms(started, ended), Ms(listedAt, ended));
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/fakes.h"
+
 namespace corvane {
 namespace {
 
@@ -37,10 +39,10 @@ TEST(BackupDisplayText, MonthDayYearTimeAndTheZMark) {
     for (const Case& c : cases) EXPECT_EQ(BackupDisplayText(c.stamp, c.z), c.text) << c.stamp;
 }
 
-std::vector<FileEntry> Folder(std::initializer_list<const char*> names) {
-    std::vector<FileEntry> files;
-    for (const char* name : names) files.push_back({name, std::string("G:\\Shared\\_BackUps\\") + name, 0});
-    return files;
+constexpr const char* kBackups = "G:\\Shared\\_BackUps";
+
+std::vector<CatalogueEntry> Listed(std::initializer_list<const char*> names, std::string_view searchName) {
+    return Catalogue(kBackups, std::vector<std::string>(names.begin(), names.end()), searchName);
 }
 
 std::vector<std::string> Stamps(const std::vector<CatalogueEntry>& entries) {
@@ -50,9 +52,9 @@ std::vector<std::string> Stamps(const std::vector<CatalogueEntry>& entries) {
 }
 
 TEST(Catalogue, NewestFirstAsTextSoYear99SortsAboveYear24) {
-    const auto entries = Catalogue(Folder({"Keystone a 240105-1430.mdb", "Keystone a 991231-2359.mdb",
-                                           "Keystone a 241201-0400Z.MDB", "Keystone a 240105-1500.mdb"}),
-                                   "Keystone");
+    const auto entries = Listed({"Keystone a 240105-1430.mdb", "Keystone a 991231-2359.mdb",
+                                 "Keystone a 241201-0400Z.MDB", "Keystone a 240105-1500.mdb"},
+                                "Keystone");
     EXPECT_EQ(Stamps(entries),
               (std::vector<std::string>{"991231-2359", "241201-0400", "240105-1500", "240105-1430"}));
     EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
@@ -60,9 +62,9 @@ TEST(Catalogue, NewestFirstAsTextSoYear99SortsAboveYear24) {
 }
 
 TEST(Catalogue, AZBackupIsMarkedWhateverTheLetterCaseOfItsExtension) {
-    const auto entries = Catalogue(Folder({"Keystone a 241201-0400Z.mdb", "Keystone a 241202-0400z.Mdb",
-                                           "Keystone a 241203-0400.mdb", "Keystone a 241204-0400Z.mdb.bak"}),
-                                   "Keystone");
+    const auto entries = Listed({"Keystone a 241201-0400Z.mdb", "Keystone a 241202-0400z.Mdb",
+                                 "Keystone a 241203-0400.mdb", "Keystone a 241204-0400Z.mdb.bak"},
+                                "Keystone");
     ASSERT_EQ(entries.size(), 4u);
     EXPECT_EQ(entries[0].text.substr(0, 22), "Dic. 04/24   04:00 " + kPadding.substr(0, 3));
     EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 03/24   04:00 " + kPadding.substr(0, 3));
@@ -71,12 +73,26 @@ TEST(Catalogue, AZBackupIsMarkedWhateverTheLetterCaseOfItsExtension) {
 }
 
 TEST(Catalogue, NamesContainingTheSearchNameInExactCase) {
-    const auto files = Folder({"Pantry a 240101-0400.mdb", "Pantry Backlog a 240102-0400.mdb",
-                               "pantry a 240103-0400.mdb", "Pantry a 2401030400.mdb", "Backlog 240104-0400.mdb"});
-    EXPECT_EQ(Stamps(Catalogue(files, "Pantry")), (std::vector<std::string>{"240102-0400", "240101-0400"}))
+    const auto names = {"Pantry a 240101-0400.mdb", "Pantry Backlog a 240102-0400.mdb", "pantry a 240103-0400.mdb",
+                        "Pantry a 2401030400.mdb", "Backlog 240104-0400.mdb"};
+    EXPECT_EQ(Stamps(Listed(names, "Pantry")), (std::vector<std::string>{"240102-0400", "240101-0400"}))
         << "Pantry lists Pantry Backlog's backups too; lower case and names without a dash are left out";
-    EXPECT_EQ(Stamps(Catalogue(files, "Backlog")), (std::vector<std::string>{"240104-0400", "240102-0400"}));
-    EXPECT_TRUE(Catalogue(files, "Keystone").empty());
+    EXPECT_EQ(Stamps(Listed(names, "Backlog")), (std::vector<std::string>{"240104-0400", "240102-0400"}));
+    EXPECT_TRUE(Listed(names, "Keystone").empty());
+}
+
+TEST(ListCatalogue, TheFolderFilesOnlyWithTheirPathsAndAnUnreadableFolderListsNothing) {
+    testing::TempDrives drives;
+    drives.MakeFolder("G:\\Shared\\_BackUps\\Keystone a 240106-0400.mdb");  // a folder, not a backup
+    drives.WriteFile("G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb", "x");
+    std::vector<CatalogueEntry> entries;
+    ASSERT_TRUE(ListCatalogue(drives.files, "G:\\Shared\\_BackUps\\", "Keystone", entries));
+    ASSERT_EQ(Stamps(entries), std::vector<std::string>{"240105-1430"});
+    EXPECT_EQ(entries[0].backupPath, "G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb");
+
+    const Status missing = ListCatalogue(drives.files, "G:\\Shared\\Otra", "Keystone", entries);
+    EXPECT_EQ(missing.code, 3u) << "the folder's failure comes back for the record";
+    EXPECT_TRUE(entries.empty()) << "no rows of an earlier listing stay";
 }
 
 }  // namespace

@@ -5,62 +5,19 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
 
 #include "base/text.h"
-
-#ifdef _WIN32
-#include <windows.h>
-
-#include "platform/win32/file_system_win32.h"
-#include "platform/win32/wide.h"
-#else
-#include "support/fakes.h"
-#endif
+#include "platform/contract_env.h"
 
 namespace corvane {
 namespace {
 namespace fs = std::filesystem;
 
-#ifdef _WIN32
-class Env {
-public:
-    Env() {
-        static std::atomic<int> counter{0};
-        wchar_t temp[MAX_PATH + 1];
-        const DWORD length = ::GetTempPathW(MAX_PATH + 1, temp);
-        root_ = fs::path(std::wstring(temp, length)) /
-                (L"corvane-held-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(counter++));
-        fs::create_directories(root_);
-    }
-    ~Env() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    FileSystem& Files() { return files_; }
-    std::string Folder() const { return win32::Narrow(root_.wstring()); }
-    fs::path Local(const std::string& path) const { return fs::path(win32::Widen(path)); }
-
-private:
-    fs::path root_;
-    win32::Win32FileSystem files_;
-};
-#else
-class Env {
-public:
-    Env() { drives_.MakeFolder("E:\\Work"); }
-    FileSystem& Files() { return drives_.files; }
-    std::string Folder() const { return "E:\\Work"; }
-    fs::path Local(const std::string& path) const { return drives_.Local(path); }
-
-private:
-    testing::TempDrives drives_;
-};
-#endif
+using Env = testing::ContractEnv;
 
 class HeldFileContract : public ::testing::Test {
 protected:

@@ -61,6 +61,11 @@ public:
         if (const Fault* f = Hit(Op::ListFiles, folder)) return Failure(*f, "FindFirstFileEx");
         return inner_.ListFiles(folder, files);
     }
+    // A folder that cannot be read fails either listing: Op::ListFiles stands for both.
+    Status ListFileNames(const std::string& folder, std::vector<std::string>& names) override {
+        if (const Fault* f = Hit(Op::ListFiles, folder)) return Failure(*f, "FindFirstFileEx");
+        return inner_.ListFileNames(folder, names);
+    }
     Status CreationTime(const std::string& path, FileTime& created) override {
         if (const Fault* f = Hit(Op::CreationTime, path)) return Failure(*f, "GetFileAttributesEx");
         return inner_.CreationTime(path, created);

@@ -48,7 +48,7 @@ TEST_F(FMain, OpensInTheHomeStateOrOnTheLanguagePanelWhileNoLanguageIsStored) {
     model.Open();
     const MainScreen& s = model.Screen();
     EXPECT_TRUE(s.windowShown && s.buttonsShown && s.messageAreaShown);
-    EXPECT_FALSE(s.languagesShown || s.clockShown || s.message.shown || s.hourglass);
+    EXPECT_FALSE(s.languagesShown || s.busy.shown || s.message.shown || s.busy.hourglass);
     EXPECT_EQ(s.language, LanguageOption::None);
     EXPECT_FALSE(repaints.empty());
 
@@ -170,7 +170,7 @@ TEST_F(FMain, ResetShowsTheButtonsAndHidesTheMessageAndLanguages) {
     EXPECT_TRUE(s.buttonsShown);
     EXPECT_FALSE(s.languagesShown || s.message.shown);
     EXPECT_EQ(s.message.fontPoints, 12);
-    EXPECT_TRUE(s.clockShown) << "the overlay belongs to the running repair";
+    EXPECT_TRUE(s.busy.shown) << "the overlay belongs to the running repair";
 }
 
 TEST_F(FMain, NoSecondActionStartsWhileOneIsUnderWay) {
@@ -209,24 +209,24 @@ TEST_F(FMain, ActionsReachTheWindowAndItsStatusLineThroughTheModel) {
     actions.during = [this] {
         repaints.clear();
         actions.port->ShowBusy();
-        EXPECT_TRUE(model.Screen().clockShown && model.Screen().hourglass);
+        EXPECT_TRUE(model.Screen().busy.shown && model.Screen().busy.hourglass);
         EXPECT_FALSE(actions.port->MessageVisible()) << "LBLMSG is hidden in the home state";
         actions.port->ShowMessageText("\rG:\\Shared\\x.mdb", 12);
         actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
-        EXPECT_EQ(StatusText(model.Screen()), "Compactando Keystone (1 de 2)");
+        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)");
         actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
         // The engine call that follows keeps the window from painting.
         EXPECT_EQ(repaints, (std::vector<bool>{true, true, true})) << "painted at once, and only on a change";
         actions.progressPort->SetCopyProgress(42);
-        EXPECT_EQ(StatusText(model.Screen()), "Compactando Keystone (1 de 2)  42 %");
+        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)  42 %");
         actions.port->HideBusy();
     };
     model.ClickRepair();
     ASSERT_EQ(actions.port, &model);
     ASSERT_EQ(actions.progressPort, &model);
     EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
-    EXPECT_FALSE(model.Screen().clockShown || model.Screen().hourglass);
-    EXPECT_EQ(StatusText(model.Screen()), "") << "the next run starts with an empty line";
+    EXPECT_FALSE(model.Screen().busy.shown || model.Screen().busy.hourglass);
+    EXPECT_EQ(model.Screen().busy.Text(), "") << "the next run starts with an empty line";
 }
 
 TEST_F(FMain, CloseRequestEndsTheProgramAtOnce) {

@@ -54,12 +54,12 @@ TEST_F(FrmNetwork, OpensInTheMainWindowsPlaceWithElevenChoicesAndNoneChosen) {
     bool busyWhileScanning = false;
     window.events.clear();
     h.dialogs.onShow = [](const MessageBoxRequest&) { FAIL() << "no question when the share is there"; };
-    model.SetObserver([&](bool) { busyWhileScanning |= model.Screen().clockShown; });
+    model.SetObserver([&](bool) { busyWhileScanning |= model.Screen().busy.shown; });
     model.Open(window);
     const RestoreScreen& screen = model.Screen();
     EXPECT_TRUE(busyWhileScanning);
     EXPECT_TRUE(screen.windowShown);
-    EXPECT_FALSE(screen.clockShown || screen.hourglass);
+    EXPECT_FALSE(screen.busy.shown || screen.busy.hourglass);
     EXPECT_EQ(screen.caption, "Corvane (v25.0.0)(Win1x)");
     const std::array<std::string, kKindChoices> order = {
         "Playfield", "Tollgate", "Patrons", "Keystone",  "Festive", "Pantry",
@@ -84,7 +84,7 @@ TEST_F(FrmNetwork, AFolderThatCannotBeListedIsReportedAndTheMainWindowComesBack)
 
 TEST_F(FrmNetwork, ListingWaitsASecondBusyThenShowsTheNewestFirst) {
     model.Open(window);
-    waiter.onWait = [&](int) { EXPECT_TRUE(model.Screen().clockShown); };
+    waiter.onWait = [&](int) { EXPECT_TRUE(model.Screen().busy.shown); };
     model.ChooseKind(kKeystone);
     EXPECT_EQ(waiter.waits, 1);
     const RestoreScreen& screen = model.Screen();
@@ -94,7 +94,7 @@ TEST_F(FrmNetwork, ListingWaitsASecondBusyThenShowsTheNewestFirst) {
     EXPECT_EQ(screen.rows[0].livePath, kLive);
     EXPECT_TRUE(screen.restoreButtonShown);
     EXPECT_EQ(screen.checkedChoice, kKeystone);
-    EXPECT_FALSE(screen.clockShown);
+    EXPECT_FALSE(screen.busy.shown);
 }
 
 TEST_F(FrmNetwork, NoBackupsShowTwoMessageRowsAndNoRestoreButton) {
@@ -116,7 +116,7 @@ TEST_F(FrmNetwork, AChoiceOutsideTheTableListsNothing) {
         model.ChooseKind(element);
         EXPECT_EQ(model.Screen().checkedChoice, kKeystone) << element;
         EXPECT_EQ(model.Screen().rows.size(), rows.size()) << element;
-        EXPECT_FALSE(model.Screen().clockShown) << element;
+        EXPECT_FALSE(model.Screen().busy.shown) << element;
     }
     EXPECT_EQ(waiter.waits, 1);
 }
@@ -185,7 +185,7 @@ TEST_F(FrmNetwork, YesPutsTheBackupInPlaceAndKeepsTheListWithNothingSelected) {
     EXPECT_EQ(h.dialogs.shown[1].icon, Icon::None);
     EXPECT_EQ(model.Screen().rows.size(), 3u);
     EXPECT_EQ(model.Screen().selectedRow, -1);
-    EXPECT_FALSE(model.Screen().clockShown);
+    EXPECT_FALSE(model.Screen().busy.shown);
 }
 
 TEST_F(FrmNetwork, ARestoreLeavesItsRecordNamingTheBackupAndTheKeptFile) {
@@ -232,7 +232,7 @@ TEST_F(FrmNetwork, ARestoreYieldsToAnotherRunAndHoldsTheLockItselfUntilItsResult
               "Corvane ya esta trabajando en estas bases desde POS1 (/reparar, desde las 04:00)");
     EXPECT_EQ(h.dialogs.shown[1].icon, Icon::Stop);
     EXPECT_EQ(h.drives.ReadFile(kLive), Database('L'));
-    EXPECT_FALSE(model.Screen().clockShown);
+    EXPECT_FALSE(model.Screen().busy.shown);
     EXPECT_EQ(model.Screen().selectedRow, -1);
 
     other.reset();

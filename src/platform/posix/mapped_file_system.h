@@ -21,6 +21,7 @@ public:
 
     EntryKind Lookup(const std::string& path) override;
     Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override;
+    Status ListFileNames(const std::string& folder, std::vector<std::string>& names) override;  // mapped_file_names.cpp
     Status CreationTime(const std::string& path, FileTime& created) override;
     Status Delete(const std::string& path) override;
     Status CreateFolder(const std::string& path) override;

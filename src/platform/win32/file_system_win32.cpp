@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cwchar>
 
 #include "base/text.h"
 #include "base/text_file.h"
@@ -37,20 +38,36 @@ HANDLE FindFirst(const std::wstring& pattern, WIN32_FIND_DATAW& data) {
 // Most names in a shared folder are ASCII: those skip the two conversion
 // calls per file, which add up over a folder of many thousands.
 std::string NameOf(const wchar_t* name) {
-    std::string ascii;
-    for (const wchar_t* c = name; *c != L'\0'; ++c) {
-        if (*c >= 0x80) return Narrow(name);
-        ascii += static_cast<char>(*c);
+    const std::size_t length = std::wcslen(name);
+    std::string ascii(length, '\0');
+    for (std::size_t i = 0; i < length; ++i) {
+        if (name[i] >= 0x80) return Narrow(name);
+        ascii[i] = static_cast<char>(name[i]);
     }
     return ascii;
 }
 
-void AddFile(const std::string& folder, const WIN32_FIND_DATAW& data, std::vector<FileEntry>& files) {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return;
-    FileEntry& entry = files.emplace_back();
-    entry.name = NameOf(data.cFileName);
-    entry.path = JoinPath(folder, entry.name);
-    entry.created = TicksOf(data.ftCreationTime);
+// Every file of the folder (no subfolders) handed to add in the order the
+// file system returns them. The pattern never ends in a bare backslash (Wine
+// finds nothing there), and a folder given with its trailing backslash does
+// not get a second one.
+template <typename Add>
+Status ForEachFile(const std::string& folder, Add add) {
+    WIN32_FIND_DATAW data{};
+    UniqueFind find(FindFirst(Widen(JoinPath(folder, "*")), data));
+    if (!find) {
+        const DWORD error = ::GetLastError();
+        // An existing folder with no entries at all (a drive's root has no
+        // "." or ".."); a missing folder answers ERROR_PATH_NOT_FOUND.
+        if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();
+        return SystemFailure(error, "FindFirstFileEx");
+    }
+    do {
+        if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) add(data);
+    } while (::FindNextFileW(find.Get(), &data));
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_NO_MORE_FILES) return SystemFailure(error, "FindNextFile");
+    return Status::Ok();
 }
 
 Status WriteFully(HANDLE file, const std::string& bytes) {
@@ -107,23 +124,17 @@ EntryKind Win32FileSystem::Lookup(const std::string& path) {
 
 Status Win32FileSystem::ListFiles(const std::string& folder, std::vector<FileEntry>& files) {
     files.clear();
-    // The pattern never ends in a bare backslash (Wine finds nothing there),
-    // and a folder given with its trailing backslash does not get a second one.
-    WIN32_FIND_DATAW data{};
-    UniqueFind find(FindFirst(Widen(JoinPath(folder, "*")), data));
-    if (!find) {
-        const DWORD error = ::GetLastError();
-        // An existing folder with no entries at all (a drive's root has no
-        // "." or ".."); a missing folder answers ERROR_PATH_NOT_FOUND.
-        if (error == ERROR_FILE_NOT_FOUND) return Status::Ok();
-        return SystemFailure(error, "FindFirstFileEx");
-    }
-    do {
-        AddFile(folder, data, files);
-    } while (::FindNextFileW(find.Get(), &data));
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_NO_MORE_FILES) return SystemFailure(error, "FindNextFile");
-    return Status::Ok();
+    return ForEachFile(folder, [&](const WIN32_FIND_DATAW& data) {
+        FileEntry& entry = files.emplace_back();
+        entry.name = NameOf(data.cFileName);
+        entry.path = JoinPath(folder, entry.name);
+        entry.created = TicksOf(data.ftCreationTime);
+    });
+}
+
+Status Win32FileSystem::ListFileNames(const std::string& folder, std::vector<std::string>& names) {
+    names.clear();
+    return ForEachFile(folder, [&](const WIN32_FIND_DATAW& data) { names.push_back(NameOf(data.cFileName)); });
 }
 
 Status Win32FileSystem::CreationTime(const std::string& path, FileTime& created) {

@@ -9,6 +9,7 @@ class Win32FileSystem : public FileSystem {
 public:
     EntryKind Lookup(const std::string& path) override;
     Status ListFiles(const std::string& folder, std::vector<FileEntry>& files) override;
+    Status ListFileNames(const std::string& folder, std::vector<std::string>& names) override;
     Status CreationTime(const std::string& path, FileTime& created) override;
     Status Delete(const std::string& path) override;
     Status CreateFolder(const std::string& path) override;
