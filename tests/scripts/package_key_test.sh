@@ -8,17 +8,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-check() {
-  local what=$1 actual=$2 expected=$3
-  if [[ $actual == $expected ]]; then
-    echo "ok: $what"
-  else
-    printf 'FAIL: %s\n  expected: %s\n  actual:   %s\n' "$what" "$expected" "$actual"
-    failures=$((failures + 1))
-  fi
-}
+source "$root/tests/scripts/check.sh"
 
 default_key=$(sed -n 's/^set(CORVANE_DB_KEY "\([0-9]*\)" CACHE.*/\1/p' "$root/CMakeLists.txt")
 check "CMakeLists.txt has a default key" "$default_key" '[0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9][0-9]'

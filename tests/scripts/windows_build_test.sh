@@ -7,17 +7,7 @@ set -uo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-
-check() {
-  local what=$1 actual=$2 expected=$3
-  if [[ $actual == $expected ]]; then
-    echo "ok: $what"
-  else
-    printf 'FAIL: %s\n  expected: %s\n  actual:   %s\n' "$what" "$expected" "$actual"
-    failures=$((failures + 1))
-  fi
-}
+source "$root/tests/scripts/check.sh"
 
 # The loader of a 64-bit-only kernel, as the shell reports it.
 cat >"$work/loader-refused" <<'LOADER'
