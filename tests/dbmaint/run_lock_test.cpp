@@ -27,6 +27,8 @@ TEST(RunLockContent, WhatAnyBytesTellTheSecondRun) {
         {"ours, today", "POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n", "POS1 (DB REPAIR, desde las 04:00)"},
         {"ours, another day", "MONITOR\r\n/reparar\r\n2026-12-04 23:59:59\r\n",
          "MONITOR (/reparar, desde el 04/12/2026 a las 23:59)"},
+        {"ours, this day a year before", "POS1\r\nDB REPAIR\r\n2025-12-05 04:00:00\r\n",
+         "POS1 (DB REPAIR, desde el 05/12/2025 a las 04:00)"},
         {"empty", "", "otro equipo"},
         {"only the computer, LF ends", "POS2\n", "POS2"},
         {"lone CR ends, spaces and tabs", "  POS3 \r\tRESTAURAR\t\r2026-12-05 08:05:00",
@@ -39,6 +41,7 @@ TEST(RunLockContent, WhatAnyBytesTellTheSecondRun) {
         {"a kind too long", "POS1\r\n" + std::string(21, 'K') + "\r\n2026-12-05 04:00:00\r\n",
          "POS1 (desde las 04:00)"},
         {"a start that is no time", "POS1\r\nDB REPAIR\r\n2026-13-05 04:00:00\r\n", "POS1 (DB REPAIR)"},
+        {"a start at an hour no day has", "POS1\r\nDB REPAIR\r\n2026-12-05 24:00:00\r\n", "POS1 (DB REPAIR)"},
         {"quotes and bytes that are not UTF-8", "\"POS\xE9\"\r\n", "POS\xEF\xBF\xBD"},
         {"megabytes of one line", std::string(1 << 20, 'x'), "otro equipo"},
         {"what follows the limit is not read",
@@ -81,12 +84,27 @@ struct LockedVenue : testing::RunHarness {
 };
 
 TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouched) {
-    for (const char* kind : {kRunDbRepair, kRunUnattended}) {
+    struct Case {
+        const char* kind;
+        unsigned long refusal;  // 0: another program holds the file; else the error Hold answers
+    } const cases[] = {
+        {kRunDbRepair, 0},
+        {kRunUnattended, 0},
+        // Some file servers refuse a held file as locked rather than shared.
+        {kRunDbRepair, 33},
+    };
+    for (const auto& [kind, refusal] : cases) {
         LockedVenue m;
         m.run.kind = kind;
+        const std::string content = "POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n";
         std::unique_ptr<HeldFile> other;
-        ASSERT_TRUE(m.drives.files.Hold(kLock, other));
-        ASSERT_TRUE(other->Rewrite("POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n"));
+        if (refusal == 0) {
+            ASSERT_TRUE(m.drives.files.Hold(kLock, other));
+            ASSERT_TRUE(other->Rewrite(content));
+        } else {
+            m.drives.WriteFile(kLock, content);
+            m.files.Fail(Op::Hold).OnPathsWith("Corvane.run").WithError(refusal, "The file is locked.");
+        }
 
         const RepairOutcome outcome = DBRepair(m.run);
         EXPECT_EQ(outcome, RepairOutcome::AnotherRunning) << kind;

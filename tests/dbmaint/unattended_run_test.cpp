@@ -97,6 +97,8 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
         EXPECT_EQ(n.RunFromStart(), c.code) << c.what;
         EXPECT_EQ(n.started, c.pastStartUp ? 1 : 0) << c.what;
         EXPECT_EQ(n.process.endedWith, c.ended) << c.what;
+        EXPECT_EQ(n.engine.calls.empty() ? "" : n.engine.calls.back(), "Quit")
+            << c.what << ": no server of the engine stays behind the run";
         const std::string log = n.Log();
         std::size_t ends = 0;
         for (std::size_t at = log.find(" Fin: "); at != std::string::npos; at = log.find(" Fin: ", at + 1)) ++ends;

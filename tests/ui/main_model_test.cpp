@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "support/fakes.h"
 
 namespace corvane {
@@ -142,12 +144,17 @@ TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
     EXPECT_TRUE(model.Screen().languagesShown);
     EXPECT_TRUE(dialogs.shown.empty());
     EXPECT_FALSE(drives.files.Exists("E:\\Corvane\\Corvane.lng"));
-    model.ChooseLanguage(LanguageOption::English);
-    model.ConfirmLanguage();
-    EXPECT_EQ(drives.ReadFile("E:\\Corvane\\Corvane.lng"), "3\r\n");
-    EXPECT_EQ(state.uiLanguageCode, "3");
-    EXPECT_FALSE(model.Screen().languagesShown);
-    EXPECT_TRUE(model.Screen().buttonsShown);
+    const std::pair<LanguageOption, std::string> codes[] = {
+        {LanguageOption::Spanish, "1"}, {LanguageOption::Portuguese, "2"}, {LanguageOption::English, "3"}};
+    for (const auto& [option, code] : codes) {
+        OpenOnLanguagePanel();
+        model.ChooseLanguage(option);
+        model.ConfirmLanguage();
+        EXPECT_EQ(drives.ReadFile("E:\\Corvane\\Corvane.lng"), code + "\r\n");
+        EXPECT_EQ(state.uiLanguageCode, code);
+        EXPECT_FALSE(model.Screen().languagesShown) << code;
+        EXPECT_TRUE(model.Screen().buttonsShown) << code;
+    }
 }
 
 TEST_F(FMain, LanguageThatCannotBeStoredIsReportedAndThePanelStays) {

@@ -145,6 +145,17 @@ TEST_F(FrmNetwork, ClosingWhileBusyEndsTheProgramOtherwiseTheMainWindowReturns) 
     model.ChooseKind(kKeystone);
     EXPECT_EQ(h.process.endedWith, 0);
 
+    // Closed during the restore's wait: the run ends there, with no box and
+    // nothing touched.
+    h.drives.WriteFile("G:\\Shared\\Keystone 12345 0000000001.ldb", "POS2");
+    waiter.onWait = nullptr;
+    waiter.endingAt = waiter.waits + 1;
+    model.ClickRow(0);
+    h.dialogs.answers = {Answer::Yes};
+    model.ClickRestore();
+    EXPECT_EQ(h.dialogs.shown.size(), 1u) << "the question only";
+    EXPECT_EQ(h.drives.ReadFile(kLive), Database('L'));
+
     testing::Harness other;
     testing::FakeWaiter otherWaiter{other.clock};
     RestoreModel idle{h.context, otherWaiter};
@@ -156,6 +167,8 @@ TEST_F(FrmNetwork, ClosingWhileBusyEndsTheProgramOtherwiseTheMainWindowReturns) 
 
 TEST_F(FrmNetwork, RestoreNeedsARowThenAsksWithNoPreselected) {
     OpenAndList(kKeystone);
+    for (const int row : {-1, 3}) model.ClickRow(row);
+    ASSERT_EQ(model.Screen().selectedRow, -1) << "no row before the first or past the last";
     model.ClickRestore();
     ASSERT_EQ(h.dialogs.shown.size(), 1u);
     EXPECT_EQ(h.dialogs.shown[0].text, "Hay Que Elegir una Fecha!!!");
