@@ -94,6 +94,7 @@ TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouche
         {kRunDbRepair, 33},
     };
     for (const auto& [kind, refusal] : cases) {
+        SCOPED_TRACE("Hold refused with " + std::to_string(refusal));
         LockedVenue m;
         m.run.kind = kind;
         const std::string content = "POS1\r\nDB REPAIR\r\n2026-12-05 04:00:00\r\n";
