@@ -32,13 +32,9 @@ std::string FileOf(const std::string& kind) {
 // the repair request starts once the duplicate check has passed.
 struct Venue : testing::RunHarness {
     Venue() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
+        AtTheMainMachine();
         state.uiLanguageCode = "1";
         state.debugLogPath = "E:\\Corvane\\debug.deb";
-        drives.MakeFolder(kFolder);
         // The status line drawn when each engine call begins.
         engine.onCall = [this](const std::string& call) {
             linesAtCalls.push_back(call.substr(0, call.find(' ')) + ": " +

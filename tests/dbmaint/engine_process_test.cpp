@@ -28,12 +28,9 @@ EngineStatus InUse() { return EngineStatus::Fail(EngineFault::Failed, 3045, "Com
 
 struct Venue : testing::RunHarness {
     explicit Venue(const std::vector<std::string>& kinds) {
-        state.computerName = "MONITOR";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
+        AtTheMainMachine();
         state.uiLanguageCode = "1";
         state.debugLogPath = "E:\\Corvane\\debug.deb";
-        drives.MakeFolder("G:\\Shared");
         for (const std::string& kind : kinds) drives.WriteFile(InShared(kind), kind + " data");
     }
     std::string Content(const std::string& kind) const { return drives.ReadFile(InShared(kind)); }

@@ -17,11 +17,7 @@ const std::string kStaffroll = "Staffroll abc 0000012345.mdb";
 
 struct NewerEngineVenue : testing::RunHarness {
     NewerEngineVenue() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
-        drives.MakeFolder("G:\\Shared");
+        AtTheMainMachine();
         drives.WriteFile("G:\\Shared\\" + kKeystone, "Keystone data");
         drives.WriteFile("G:\\Shared\\" + kStaffroll, "Staffroll data");
         engine.version = "14.0";

@@ -25,12 +25,8 @@ std::string Slot(std::string computer) {
 // going to Corvane.log in the program's folder.
 struct Venue : testing::RunHarness {
     Venue() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
+        AtTheMainMachine();
         state.versionString = "v25.0.0";
-        drives.MakeFolder("G:\\Shared");
         drives.WriteFile(kKeystone, std::string(3 * kMiB, 'k'));
         drives.WriteFile(kPantry, std::string(200 * 1024, 'p'));
     }

@@ -72,11 +72,7 @@ TEST(RunLockContent, NeitherScanTakesTheLockForADatabase) {
 // run of a 3.6 engine over it.
 struct LockedVenue : testing::RunHarness {
     LockedVenue() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
-        drives.MakeFolder("G:\\Shared");
+        AtTheMainMachine();
         drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
         drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");
     }

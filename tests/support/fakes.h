@@ -240,6 +240,16 @@ struct RunHarness : Harness {
     RunHistory history{context, runLog};
     RecordedProgress recorded{history, &progress};
     DatabaseRun run{context, engine, waiter, window, recorded, history};
+
+    // This computer is the main machine "MONITOR", and the start-up found
+    // its shared data folder G:\Shared (made here, empty).
+    void AtTheMainMachine() {
+        state.computerName = "MONITOR";
+        state.devMachineMarker = "K305";
+        state.sharedDataFolderPath = "G:\\Shared";
+        state.sharedFolderFound = true;
+        drives.MakeFolder("G:\\Shared");
+    }
 };
 
 }  // namespace corvane::testing
