@@ -237,6 +237,7 @@ open my $in, '<:raw', $guidePath or die "$guidePath: $!\n";
 my $guide = do { local $/; <$in> };
 $guide =~ s/^\xEF\xBB\xBF//;
 utf8::decode($guide);
+my @guideLines = split /\r?\n/, $guide;
 $guide =~ s/\s+/ /g;
 
 my $checked = 0;
@@ -248,4 +249,90 @@ for my $piece (sort keys %texts) {
     problem("not in $guidePath: \"$shown\" (from $texts{$piece})");
 }
 print "$checked texts from $sites call sites checked against $guidePath, $failures missing\n";
+
+# --- the morning after -----------------------------------------------------
+# The technician reads the night's end in Corvane.log and looks it up in the
+# guide's morning-after table: every exit code the unattended run can end
+# with has its row there, opening with the code and the end record exactly
+# as the program writes it, and so has a log with no end record at all.
+# Each row says what to do.
+
+my %codes;  # kExit name => number
+my $exitHeader = $code{'src/dbmaint/unattended_run.h'} // '';
+$codes{$1} = $2 while $exitHeader =~ /\b(kExit\w+)\s*=\s*(\d+)/g;
+my $endRecord = definition('src/dbmaint/unattended_run.cpp', 'EndRecord') // '';
+my %meanings;  # number => what the end record says
+while ($endRecord =~ /case\s+(kExit\w+)\s*:\s*meaning\s*=\s*\@S(\d+)\@/g) {
+    $meanings{$codes{$1}} = $literals[$2] if defined $codes{$1};
+}
+problem("src/dbmaint/unattended_run: no exit codes and end records found; $0 needs their new place")
+    unless %codes && keys %meanings == keys %codes;
+
+# The section whose numbered heading names the morning after, up to the next
+# numbered heading (each heading is underlined with dashes).
+my ($from, $to);
+for my $i (0 .. $#guideLines - 1) {
+    next unless $guideLines[$i] =~ /^\d+\.\s/ && $guideLines[$i + 1] =~ /^-{5,}\s*$/;
+    if (defined $from) { $to = $i; last; }
+    $from = $i + 2 if $guideLines[$i] =~ /MA\x{D1}ANA SIGUIENTE|MORNING AFTER/;
+}
+my @section = defined $from ? @guideLines[$from .. ($to // scalar @guideLines) - 1] : ();
+problem("$guidePath has no numbered morning-after section (LA MA\xC3\x91ANA SIGUIENTE / THE MORNING AFTER)") unless @section;
+
+# Rows open at the left margin of the table: a code and its quoted end
+# record, or "-" and a note in brackets naming the missing "Fin".
+my %rows;  # key => the row's lines
+my $row;
+for my $line (@section) {
+    if ($line =~ /^\s{0,4}(\d+)\s+"(Fin: [^"]*)"/) {
+        $row = "code $1";
+        push @{$rows{$row}}, $line;
+        my $expected = defined $meanings{$1} ? "Fin: $meanings{$1} (codigo de salida $1)" : undef;
+        problem("$guidePath: the morning-after row of code $1 quotes \"$2\", the program writes \"" .
+                ($expected // 'no such code') . "\"") unless defined $expected && $2 eq $expected;
+        next;
+    }
+    if ($line =~ /^\s{0,4}-\s+\(.*"Fin"/) { $row = 'no end'; push @{$rows{$row}}, $line; next; }
+    push @{$rows{$row}}, $line if defined $row && $line =~ /\S/;
+}
+for my $key ((map { "code $_" } sort { $a <=> $b } values %codes), 'no end') {
+    my $lines = $rows{$key};
+    unless ($lines) { problem("$guidePath: the morning-after table has no row for $key"); next; }
+    problem("$guidePath: the morning-after row for $key says nothing to do (\"Qu\xC3\xA9 hacer:\" / \"What to do:\")")
+        unless grep { /Qu\x{E9} hacer:|What to do:/ } @$lines;
+}
+
+# --- the files the program writes --------------------------------------------
+# A technician meets these names in the shared folder and the program's
+# folder, and the guide must tell what each is and whether it may go. The
+# names are read from the sources, so a file renamed in the program and not
+# in the guide fails here.
+my @kWrittenFiles = (
+    ['src/app/run_log.cpp',             qr/^Corvane\.log$/],
+    ['src/dbmaint/run_lock.h',          qr/^Corvane\.run$/],
+    ['src/dbmaint/shared_logs.cpp',     qr/^Errors\.txt$|^TL$|^ TL\.txt$/],
+    ['src/dbmaint/kept_generations.h',  qr/^_Reemplazadas$/],
+    ['src/dbmaint/kept_generations.cpp', qr/^\.nueva$/],
+    ['src/dbmaint/restore_backup.cpp',  qr/^Corvane restaurando $|^\.tmp$/],
+    ['src/dbmaint/database_kinds.cpp',  qr/^\\\w+C\.mdb$/],     # each kind's compaction file
+    ['src/app/debug_log.h',             qr/^Corvane\.deb$/],
+    ['src/app/language_store.h',        qr/^Corvane\.lng$/],
+);
+my $files = 0;
+for my $source (@kWrittenFiles) {
+    my ($file, $pattern) = @$source;
+    my %names;
+    my $text = $code{$file} // '';
+    $names{$literals[$1]} = 1 while $text =~ /\@S(\d+)\@/g;
+    my @names = grep { /$pattern/ } sort keys %names;
+    problem("$file writes none of the files $pattern: the list of written files in $0 needs its new place")
+        unless @names;
+    for my $name (@names) {
+        (my $shown = $name) =~ s/^[\s\\]+|\s+$//g;
+        ++$files;
+        problem("not in $guidePath: the file name \"$shown\" (from $file)")
+            unless $guide =~ /(?<![[:alnum:]_])\Q$shown\E(?![[:alnum:]_])/;
+    }
+}
+print "morning-after rows of ", scalar(keys %codes), " exit codes and $files written file names checked\n";
 exit($failures ? 1 : 0);
