@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kLive = "G:\\Shared\\Pantry abcde 0000000001.mdb";
 constexpr const char* kFolder = "G:\\Shared\\_Reemplazadas";
+constexpr DateTime kNow{2026, 12, 5, 4, 0, 0};
 
 std::vector<std::string> Names(testing::Harness& h) {
     std::vector<std::string> names = h.drives.FileNames(kFolder);
@@ -34,7 +35,7 @@ TEST(KeptGenerations, OnlyThisDatabasesDatedNamesCountNewestFirst) {
         h.drives.WriteFile(std::string(kFolder) + "\\" + name, name);
     }
     std::vector<std::string> paths;
-    ASSERT_TRUE(ListKeptGenerations(h.files, kLive, paths));
+    ASSERT_TRUE(ListKeptGenerations(h.files, kLive, kNow, paths));
     EXPECT_EQ(paths, (std::vector<std::string>{
                          std::string(kFolder) + "\\PANTRY ABCDE 0000000001 261203-040000.MDB",
                          std::string(kFolder) + "\\Pantry abcde 0000000001 261202-040000.mdb",
@@ -55,7 +56,7 @@ TEST(KeptGenerations, TheNewestThreeStayWhateverMadeThem) {
         h.drives.WriteFile(std::string(kLive) + ".tmp", "next");
         ASSERT_TRUE(h.files.Replace(std::string(kLive) + ".tmp", kLive));
         ASSERT_TRUE(kept.Name()) << i;
-        ASSERT_TRUE(PruneKeptGenerations(h.files, kLive)) << i;
+        ASSERT_TRUE(PruneKeptGenerations(h.files, kLive, kNow)) << i;
     }
     EXPECT_EQ(Names(h), (std::vector<std::string>{"Pantry abcde 0000000001 261205-040200.mdb",
                                                   "Pantry abcde 0000000001 261205-040300.mdb",
@@ -75,7 +76,7 @@ TEST(KeptGenerations, AClockSetBackStillNamesTheNewGenerationNewest) {
     KeptGeneration kept(h.files, kLive, DateTime{2026, 10, 25, 2, 10, 0});
     ASSERT_TRUE(kept.Make(KeepBy::LinkOnly));
     ASSERT_TRUE(kept.Name());
-    ASSERT_TRUE(PruneKeptGenerations(h.files, kLive));
+    ASSERT_TRUE(PruneKeptGenerations(h.files, kLive, kNow));
     EXPECT_EQ(kept.Dated(), std::string(kFolder) + "\\Pantry abcde 0000000001 261025-025001.mdb");
     EXPECT_EQ(h.drives.ReadFile(kept.Dated()), "now");
     EXPECT_EQ(Names(h).size(), 3u);
