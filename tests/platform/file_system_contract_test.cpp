@@ -152,7 +152,7 @@ TEST(FailingFileSystemSpace, ShrinksAsFilesAreWrittenAndGrowsAsTheLastNameGoes) 
     testing::TempDrives drives;
     testing::FailingFileSystem files(drives.files);
     drives.MakeFolder("E:\\Work");
-    files.SetFreeSpace(10000);
+    files.SetFreeSpace("E:", 10000);
     const auto free = [&files] {
         std::uint64_t bytes = 0;
         EXPECT_TRUE(files.FreeSpace("E:\\Work", bytes));

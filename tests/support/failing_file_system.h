@@ -54,10 +54,13 @@ public:
     }
     void Clear() { faults_.clear(); }
 
-    // A volume of bytes free now, over mapped files: it shrinks as anything
-    // is written below the root (the engine's files too) and grows as files
-    // go, a file with several names counted once.
-    void SetFreeSpace(std::uint64_t bytes) { capacity_ = bytes + UsedBytes(); }
+    // The volume of a drive ("G:") with bytes free now, over mapped files:
+    // it shrinks as anything is written on the drive (the engine's files
+    // too) and grows as files go, a file with several names counted once.
+    void SetFreeSpace(const std::string& drive, std::uint64_t bytes) {
+        volume_ = drive;
+        capacity_ = bytes + UsedBytes();
+    }
 
     std::vector<std::string> lookedUp;  // every path Lookup was asked for, in order
 
@@ -122,7 +125,9 @@ public:
     }
     Status FreeSpace(const std::string& path, std::uint64_t& bytes) override {
         if (const Fault* f = Hit(Op::FreeSpace, path)) return Failure(*f, "GetDiskFreeSpaceEx");
-        if (!capacity_) return inner_.FreeSpace(path, bytes);
+        if (!capacity_ || UpperCase(path.substr(0, volume_.size())) != UpperCase(volume_)) {
+            return inner_.FreeSpace(path, bytes);
+        }
         if (const Status there = inner_.FreeSpace(path, bytes); !there) return there;
         const std::uint64_t used = UsedBytes();
         bytes = used < *capacity_ ? *capacity_ - used : 0;
@@ -164,7 +169,7 @@ private:
         if (!mapped_) return 0;
         long double used = 0;
         std::error_code ec;
-        for (const auto& entry : std::filesystem::recursive_directory_iterator(mapped_->Root(), ec)) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(mapped_->Resolve(volume_ + "\\"), ec)) {
             if (!entry.is_regular_file(ec)) continue;
             used += static_cast<long double>(entry.file_size(ec)) / static_cast<long double>(entry.hard_link_count(ec));
         }
@@ -173,6 +178,7 @@ private:
 
     FileSystem& inner_;
     MappedFileSystem* mapped_ = nullptr;
+    std::string volume_;
     std::optional<std::uint64_t> capacity_;
     std::deque<Fault> faults_;  // a deque keeps each Fault& handed out valid
 };

@@ -40,7 +40,6 @@ public:
     // Where a Windows path lies on this machine; empty when its drive or
     // server is not mapped.
     std::filesystem::path Resolve(const std::string& path) const;
-    const std::filesystem::path& Root() const { return root_; }
 
 private:
     std::filesystem::path root_;
