@@ -31,7 +31,7 @@ Status RemoveStaleTemp(FileSystem& files, const std::string& temp) {
             return Status::Ok();
         case EntryKind::Folder:
             // What deleting a folder as a file answers.
-            return Status::Fail(kSwapAccessDenied, "Delete", "\"" + temp + "\" es una carpeta");
+            return Status::Fail(kSwapAccessDenied, "Delete", temp + " es una carpeta");
         case EntryKind::File:
             return files.Delete(temp);
     }

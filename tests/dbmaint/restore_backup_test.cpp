@@ -159,7 +159,7 @@ TEST(Restore, AFailureLeavesTheLiveDatabaseAsItWasRemovesTheCopyAndRecordsWhy) {
     } const cases[] = {
         {[](Venue& v) { v.files.Fail(Op::Copy).OnPathsWith(".tmp").WithError(23, "Data error.").HalfWay(); }, 23,
          "Data error."},
-        {[](Venue& v) { v.h.drives.MakeFolder(kTemp); }, 5, "\"" + std::string(kTemp) + "\" es una carpeta"},
+        {[](Venue& v) { v.h.drives.MakeFolder(kTemp); }, 5, std::string(kTemp) + " es una carpeta"},
         {[](Venue& v) { v.h.drives.WriteFile(kTemp, "stale"), v.files.Fail(Op::Delete).WithError(32, "In use."); },
          32, "In use.", true},
     };
