@@ -119,13 +119,15 @@ bool EngineLost(const EngineStatus& status) {
 // server gone) can leave it worse than it found it: a real copy is kept
 // first, never a second name of the file being written, or it is not
 // repaired. The copy keeps its passing name until the repair has answered,
-// so an engine that repairs nothing leaves no generation behind.
+// so an engine that repairs nothing leaves no generation behind (a run
+// killed meanwhile leaves it to be named by the next).
 EngineStatus RepairWithCopy(DatabaseRun& run, const std::string& path, const char* label,
                             const std::function<EngineStatus()>& repair) {
     SafeSwap copy(run.context, SwapsOf(run), path, "", label);
     if (Status kept = copy.Keep(KeepBy::CopyOnly); !kept) return {EngineFault::Failed, kept};
     const EngineStatus repaired = repair();
-    if (repaired.fault == EngineFault::Unsupported) {
+    // An engine that is not there or repairs nothing has written nothing.
+    if (repaired.fault == EngineFault::Unsupported || repaired.fault == EngineFault::Missing) {
         copy.Abandon();
         return repaired;
     }
