@@ -3,6 +3,7 @@
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "dbmaint/run_lock.h"
+#include "dbmaint/safe_swap.h"
 #include "platform/db_engine.h"
 #include "platform/waiter.h"
 
@@ -24,6 +25,8 @@ struct DatabaseRun {
     // many seconds; 0: the interactive run's wait, as long as it takes.
     int waitLimitSeconds = 0;
     const char* kind = kRunDbRepair;
+    // The generations this run kept, shared by its repairs and compactions.
+    SwapRun swaps;
 };
 
 }  // namespace corvane

@@ -2,13 +2,16 @@
 
 #include <array>
 #include <cstdio>
+#include <functional>
 
 #include "app/debug_log.h"
 #include "app/startup.h"
 #include "dbmaint/database_kinds.h"
+#include "dbmaint/database_size.h"
 #include "dbmaint/db_password.h"
 #include "dbmaint/kept_generations.h"
 #include "dbmaint/run_history.h"
+#include "dbmaint/safe_swap.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
 #include "platform/dialogs.h"
@@ -81,29 +84,26 @@ struct Summaries {
     bool keepRefusalRecorded = false;  // once a run
 };
 
+// The swaps of the run, whose removals and settled leftovers go in its history.
+SwapRun& SwapsOf(DatabaseRun& run) {
+    if (!run.swaps.record) {
+        RunHistory& history = run.history;
+        run.swaps.record = [&history](const std::string& text) { history.Note(text); };
+    }
+    return run.swaps;
+}
+
 // A second name of the database about to be replaced, in _Reemplazadas. A
 // copy of every database every night is not worth its time: where the file
 // system has no such names, none is kept, and that is recorded once a run.
-bool Keep(DatabaseRun& run, const std::string& label, const std::string& path, KeptGeneration& kept,
+void Keep(DatabaseRun& run, const std::string& label, const std::string& path, SafeSwap& swap,
           Summaries& summaries) {
-    const Status made = kept.Make(KeepBy::LinkOnly);
+    const Status made = swap.Keep(KeepBy::LinkOnly);
     if (!made && !summaries.keepRefusalRecorded) {
         summaries.keepRefusalRecorded = true;
-        RecordFailure(run, path, label, made, kept.Passing());
+        RecordFailure(run, path, label, made, swap.Kept().Passing());
         AppendDebugLine(run.context, "DBCOMPACT40: sin copia de las bases en " + std::string(kKeptFolder) +
                                          " en esta ejecucion");
-    }
-    return static_cast<bool>(made);
-}
-
-// After the swap the row has gone through whatever happens here.
-void NameKept(DatabaseRun& run, const std::string& label, const std::string& path, KeptGeneration& kept) {
-    if (const Status named = kept.Name(); !named) {
-        RecordFailure(run, path, label, named, kept.Passing());
-        return;
-    }
-    if (const Status pruned = PruneKeptGenerations(run.context.files, path); !pruned) {
-        RecordFailure(run, path, label, pruned, kept.Dated());
     }
 }
 
@@ -115,25 +115,43 @@ bool EngineLost(const EngineStatus& status) {
     return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
 }
 
-// What a server that died in the middle of a compaction left in the
-// temporary file is of no use; a copy still held goes at the next run.
-void RemoveHalfMadeCopy(DatabaseRun& run, const std::string& temp) {
-    FileSystem& files = run.context.files;
-    if (files.Lookup(temp) != EntryKind::File) return;
-    if (const Status removed = files.Delete(temp); !removed) {
-        AppendDebugLine(run.context, "DBCOMPACT40: " + temp + " " + removed.Describe());
+// A repair writes the database in place, and a repair cut short (a hang, a
+// server gone) can leave it worse than it found it: a real copy is kept
+// first, never a second name of the file being written, or it is not
+// repaired. The copy keeps its passing name until the repair has answered,
+// so an engine that repairs nothing leaves no generation behind (a run
+// killed meanwhile leaves it to be named by the next).
+EngineStatus RepairWithCopy(DatabaseRun& run, const std::string& path, const char* label,
+                            const std::function<EngineStatus()>& repair) {
+    SafeSwap copy(run.context, SwapsOf(run), path, "", label);
+    if (Status kept = copy.Keep(KeepBy::CopyOnly); !kept) return {EngineFault::Failed, kept};
+    const EngineStatus repaired = repair();
+    // An engine that is not there or repairs nothing has written nothing.
+    if (repaired.fault == EngineFault::Unsupported || repaired.fault == EngineFault::Missing) {
+        copy.Abandon();
+        return repaired;
     }
+    std::string other;
+    if (const Status settled = copy.Settle(other); !settled) {
+        AppendDebugLine(run.context, std::string(label) + ": " + other + " " + settled.Describe());
+    }
+    return repaired;
 }
 
 // One compaction row, after the wait: the extra repair of KeystoneSolo, the
-// compaction into the temporary file and the one-rename swap.
+// room check, the compaction into the temporary file and the swap.
 // Done: compacted and in place. lost receives why, when the engine was lost.
 CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string& path, const std::string& temp,
                       const std::string& password, Summaries& summaries, HistoryRow& record, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
+    SafeSwap swap(context, SwapsOf(run), path, temp, "DBCOMPACT40");
     const auto failed = [&](const Status& failure) {
+        // Whatever failed, the engine's half-made file too is ours to remove.
+        swap.Abandon();
         summaries.errors += std::string(row.errorText) + "\r";
+        // No room is something the venue can act on: the box says how much.
+        if (failure.where == "FreeSpace") summaries.errors += failure.text + "\r";
         RecordFailure(run, path, row.label, failure, temp);
         record.Failed(failure);
         return CompactEnd::Failed;
@@ -142,7 +160,9 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
     if (info.kind == DbKind::KeystoneSolo) {
         // DAO 3.6 documents RepairDatabase as gone; the compaction repairs
         // too, so an engine without it must not fail this row every night.
-        if (const EngineStatus repaired = run.engine.SecondRepairDatabase(path); !repaired) {
+        const EngineStatus repaired =
+            RepairWithCopy(run, path, row.label, [&run, &path] { return run.engine.SecondRepairDatabase(path); });
+        if (!repaired) {
             if (repaired.fault != EngineFault::Missing && repaired.fault != EngineFault::Unsupported) {
                 return failed(repaired.status);
             }
@@ -150,11 +170,15 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
                                          EngineErrorText(repaired.status));
         }
     }
+    // The compacted file is at most the database's size, and after the swap
+    // the kept second name holds the whole old database: none of it is freed.
+    if (Status room = swap.Room(DatabaseSize(context.files, path).value_or(0), SwapAction::Compact); !room) {
+        return failed(room);
+    }
     const EngineStatus compacted =
         run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + password);
     if (!compacted) {
         failed(compacted.status);
-        if (compacted.fault == EngineFault::ServerGone) RemoveHalfMadeCopy(run, temp);
         if (!EngineLost(compacted)) return CompactEnd::Failed;
         lost = compacted.status;
         return CompactEnd::EngineLost;
@@ -163,28 +187,11 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
 
     // The engine drops records it finds damaged: the database as it was
     // stays in reach, kept before the swap.
-    KeptGeneration kept(context.files, path, context.clock.Now());
-    const bool keeping = Keep(run, row.label, path, kept, summaries);
-
-    // Flushed, then one rename: at every moment the database is whole under
-    // its own name, the old one or the compacted one, even if the program is
-    // killed here or the power goes.
-    Status swapped = context.files.Flush(temp);
-    if (swapped) swapped = context.files.Replace(temp, path);
-    if (!swapped) {
-        failed(swapped);
-        // The old database stays; the copy would only be in the next run's way.
-        if (const Status removed = context.files.Delete(temp); !removed) {
-            AppendDebugLine(context, "DBCOMPACT40: " + temp + " " + removed.Describe());
-        }
-        if (keeping) {
-            if (const Status dropped = kept.Drop(); !dropped) {
-                AppendDebugLine(context, "DBCOMPACT40: " + kept.Passing() + " " + dropped.Describe());
-            }
-        }
-        return CompactEnd::Failed;
-    }
-    if (keeping) NameKept(run, row.label, path, kept);
+    Keep(run, row.label, path, swap, summaries);
+    if (Status swapped = swap.Swap(); !swapped) return failed(swapped);
+    // After the swap the row has gone through whatever happens here.
+    std::string other;
+    if (const Status settled = swap.Settle(other); !settled) RecordFailure(run, path, row.label, settled, other);
     return CompactEnd::Done;
 }
 
@@ -200,25 +207,6 @@ bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
              EngineErrorText(why),
          Icon::Stop);
     AppendDebugLine(run.context, "DBRepair: el motor se cerro dos veces seguidas, " + why.Describe());
-    return true;
-}
-
-// A compaction file an earlier run left behind. false: it is still there
-// (in use, or a folder of that name) and the row must not compact into it.
-bool RemoveStaleCopy(DatabaseRun& run, const std::string& temp, Status& failure) {
-    FileSystem& files = run.context.files;
-    switch (files.Lookup(temp)) {
-        case EntryKind::None:
-        case EntryKind::Unreachable:  // the engine meets it too, and says why
-            return true;
-        case EntryKind::Folder:
-            // Win32's "access denied", what deleting a folder as a file answers.
-            failure = Status::Fail(5, "Delete", "\"" + temp + "\" es una carpeta");
-            return false;
-        case EntryKind::File:
-            failure = files.Delete(temp);
-            return static_cast<bool>(failure);
-    }
     return true;
 }
 
@@ -255,7 +243,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
         run.progress.SetStatus(doing);
         HistoryRow record(run.history, RunAction::Compacting, path);
 
-        if (Status failure; !RemoveStaleCopy(run, temp, failure)) {
+        // A compaction file an earlier run left behind must not be compacted into.
+        if (Status failure = RemoveStaleTemp(context.files, temp); !failure) {
             summaries.errors += std::string(row.errorText) + "\r";
             RecordFailure(run, path, row.label, failure, temp);
             record.Failed(failure);
@@ -311,7 +300,8 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         }
         run.progress.SetStatus(doing);
         record.Begin();
-        const EngineStatus repaired = run.engine.RepairDatabase(path);
+        const EngineStatus repaired =
+            RepairWithCopy(run, path, row.label, [&run, &path] { return run.engine.RepairDatabase(path); });
         // Only the first answer decides: a later one of the same kind is that
         // database's failure, since earlier ones were repaired meanwhile.
         // Nothing was changed, so the row leaves no record of its own: the

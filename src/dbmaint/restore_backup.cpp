@@ -7,8 +7,10 @@
 #include "app/debug_log.h"
 #include "base/text.h"
 #include "dbmaint/database_kinds.h"
+#include "dbmaint/database_size.h"
 #include "dbmaint/kept_generations.h"
 #include "dbmaint/restore_discovery.h"
+#include "dbmaint/safe_swap.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
 #include "platform/clock.h"
@@ -26,9 +28,7 @@ constexpr std::string_view kSignature{"\x00\x01\x00\x00Standard Jet DB\x00", 20}
 constexpr std::size_t kVersionAt = 0x14;
 constexpr std::size_t kHeaderBytes = 0x20;
 
-// Win32's numbers, so a refusal or a failure of this module's own reads
-// like the system's.
-constexpr unsigned long kAccessDenied = 5;
+// Win32's number, so a refusal of this module's own reads like the system's.
 constexpr unsigned long kInvalidData = 13;
 
 const char* CaptionOf(int kindIndex) { return RestorableKinds()[kindIndex].caption; }
@@ -77,60 +77,53 @@ public:
           backupPath_(backupPath),
           livePath_(livePath),
           temp_(RestoreTempPath(livePath, context.state.computerName)),
-          kept_(context.files, livePath, context.clock.Now()),
-          logs_(context, livePath, "Restore") {}
+          swap_(context, swapRun_, livePath, temp_, kLabel),
+          logs_(context, livePath, "Restore") {
+        swapRun_.record = [this](const std::string& text) { notes_.push_back(text); };
+    }
 
     RestoreResult Run() {
-        if (Status cleared = RemoveStaleTemp(); !cleared) return Failed(cleared, backupPath_);
-        // The database being replaced may be the only good one the venue has
-        // (the backup chosen may be the wrong day's): no restore without it.
-        if (Status kept = kept_.Make(KeepBy::LinkOrCopy); !kept) {
-            return Failed(kept, kept_.Dated(), "No se Pudo Guardar la Base Actual en " + std::string(kKeptFolder));
-        }
-        Status swapped = CopyIntoTemp();
-        if (swapped) swapped = files_.Flush(temp_);
-        // One rename: at every moment the database is whole under its own
-        // name, the old one or the restored one, even if the program is killed.
-        if (swapped) swapped = files_.Replace(temp_, livePath_);
-        if (!swapped) {
-            RemoveTemp();
-            if (const Status dropped = kept_.Drop(); !dropped) Note(kept_.Passing() + " " + dropped.Describe());
-            return Failed(swapped, backupPath_);
-        }
-        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_ +
-                                      ", la anterior en " + kept_.Dated());
-        std::string note = NameAndPrune();
-        // Where the replaced database stands now, for the run's history.
-        const std::string keptPath = note.empty() ? kept_.Dated() : kept_.Passing();
-        return {RestoreEnd::Restored, std::move(note), keptPath};
+        RestoreResult result = Steps();
+        result.notes = std::move(notes_);
+        return result;
     }
 
 private:
+    RestoreResult Steps() {
+        if (Status cleared = RemoveStaleTemp(files_, temp_); !cleared) return Failed(cleared);
+        if (Status room = swap_.Room(DatabaseSize(files_, backupPath_).value_or(0), SwapAction::Restore); !room) {
+            return Failed(room);
+        }
+        // The database being replaced may be the only good one the venue has
+        // (the backup chosen may be the wrong day's): no restore without it.
+        if (Status kept = swap_.Keep(KeepBy::LinkOrCopy); !kept) {
+            return Failed(kept, "No se Pudo Guardar la Base Actual en " + std::string(kKeptFolder));
+        }
+        Status swapped = CopyIntoTemp();
+        if (swapped) {
+            swapped = swap_.Swap();
+        } else {
+            swap_.Abandon();
+        }
+        if (!swapped) return Failed(swapped);
+        const std::string& dated = swap_.Kept().Dated();
+        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_ +
+                                      ", la anterior en " + dated);
+        std::string note = NameAndPrune();
+        // Where the replaced database stands now, for the run's history.
+        const std::string keptPath = note.empty() ? dated : swap_.Kept().Passing();
+        return {RestoreEnd::Restored, std::move(note), keptPath};
+    }
+
     // After the swap nothing may undo the restore: a kept file that keeps its
     // passing name is still kept, and the user is told where.
     std::string NameAndPrune() {
-        if (const Status named = kept_.Name(); !named) {
-            Record(named, kept_.Dated());
-            return "La Base Anterior Quedo Guardada como\r" + kept_.Passing() + "\r\r" + WithNumber(named);
-        }
-        // Older generations go only once the new one has its name.
-        if (const Status pruned = PruneKeptGenerations(files_, livePath_); !pruned) Record(pruned, kept_.Dated());
-        return "";
-    }
-
-    // An interrupted restore's leftover. A folder of that name cannot be
-    // copied over, and is not this program's to remove.
-    Status RemoveStaleTemp() {
-        switch (files_.Lookup(temp_)) {
-            case EntryKind::None:
-            case EntryKind::Unreachable:  // the copy meets it too, and says why
-                return Status::Ok();
-            case EntryKind::Folder:
-                return Status::Fail(kAccessDenied, "Delete", temp_ + " es una carpeta");
-            case EntryKind::File:
-                return files_.Delete(temp_);
-        }
-        return Status::Ok();
+        std::string other;
+        const Status settled = swap_.Settle(other);
+        if (settled) return "";
+        Record(settled);
+        if (other != swap_.Kept().Passing()) return "";
+        return "La Base Anterior Quedo Guardada como\r" + other + "\r\r" + WithNumber(settled);
     }
 
     Status CopyIntoTemp() {
@@ -145,23 +138,17 @@ private:
         return copied;
     }
 
-    // A partial copy, or one the rename did not take, is removed now rather
-    // than left for the next restore.
-    void RemoveTemp() {
-        if (files_.Lookup(temp_) != EntryKind::File) return;
-        if (const Status removed = files_.Delete(temp_); !removed) Note(temp_ + " " + removed.Describe());
+    // Every failure record names the backup: what the technician would try
+    // again, whichever step failed.
+    void Record(const Status& failure) {
+        logs_.ToErrorLog(
+            {livePath_, kLabel, failure.Describe(), backupPath_, context_.state.computerName, kRecordEnd});
+        AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " " + failure.where + " " +
+                                      failure.Describe());
     }
 
-    void Note(const std::string& text) { AppendDebugLine(context_, std::string(kLabel) + ": " + text); }
-
-    void Record(const Status& failure, const std::string& other) {
-        logs_.ToErrorLog({livePath_, kLabel, failure.Describe(), other, context_.state.computerName, kRecordEnd});
-        Note(livePath_ + " " + failure.where + " " + failure.Describe());
-    }
-
-    RestoreResult Failed(const Status& failure, const std::string& other,
-                         const std::string& what = "No se Pudo Restaurar la Base") {
-        Record(failure, other);
+    RestoreResult Failed(const Status& failure, const std::string& what = "No se Pudo Restaurar la Base") {
+        Record(failure);
         return {RestoreEnd::Failed, what + "\r" + livePath_ + "\r\r" + WithNumber(failure) +
                                         "\r\rLa Base Actual Quedo Como Estaba."};
     }
@@ -172,7 +159,9 @@ private:
     const std::string& backupPath_;
     const std::string& livePath_;
     const std::string temp_;
-    KeptGeneration kept_;
+    std::vector<std::string> notes_;
+    SwapRun swapRun_;
+    SafeSwap swap_;
     SharedLogs logs_;
 };
 

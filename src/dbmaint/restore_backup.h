@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
@@ -25,6 +26,9 @@ struct RestoreResult {
     // planned; usually "".
     std::string message;
     std::string keptPath;  // Restored: where the replaced database was kept; empty if it could not be
+    // Kept generations removed to make room, or left by a killed run and
+    // settled, for the run's history.
+    std::vector<std::string> notes;
 };
 
 // The temporary file of a restore made on computer: one per computer, so two

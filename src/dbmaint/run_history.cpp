@@ -41,6 +41,7 @@ void RunHistory::Row(const RowRecord& row) {
 
 void RunHistory::Restored(const std::string& name, const std::string& backupPath, const std::string& livePath,
                           const RestoreResult& result) {
+    for (const std::string& note : result.notes) log_.Record(note);
     RestoreRecord record{name, backupPath, livePath, result.keptPath, result.end, {}, result.message};
     record.size = DatabaseSize(context_.files, livePath);
     log_.Record(RestoreRecordText(record));

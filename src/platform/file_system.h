@@ -78,6 +78,10 @@ public:
     // A second name for an existing file on the same volume (a hard link):
     // no bytes are copied. Fails where the file system has no such links.
     virtual Status Link(const std::string& existing, const std::string& newName) = 0;
+    // The bytes this program may still write on the volume that holds path
+    // (a folder, or a file whose folder is asked): what the volume offers
+    // this user, quotas counted, not its whole free space.
+    virtual Status FreeSpace(const std::string& path, std::uint64_t& bytes) = 0;
 
     // Creates the file, replacing one of the same name.
     virtual Status WriteText(const std::string& path, const std::string& text) = 0;

@@ -263,13 +263,15 @@ TEST_F(Maintenance, KeystoneSolosExtraRepairIsSkippedOnlyWhenTheEngineLacksIt) {
         const char* what;
         EngineStatus answer;
         bool compacted;
+        std::size_t kept;  // generations: the copy before a repair that ran, the compaction's
     } const cases[] = {
-        {"repaired", EngineStatus::Ok(), true},
+        {"repaired", EngineStatus::Ok(), true, 2},
         {"second engine not installed",
-         EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered"), true},
+         EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered"), true, 1},
         {"method unknown or 3251",
-         EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Operation is not supported."), true},
-        {"the repair failed", EngineStatus::Fail(EngineFault::Failed, 3049, "RepairDatabase", "Damaged."), false},
+         EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Operation is not supported."), true,
+         1},
+        {"the repair failed", EngineStatus::Fail(EngineFault::Failed, 3049, "RepairDatabase", "Damaged."), false, 1},
     };
     for (const Case& c : cases) {
         Venue m;
@@ -280,6 +282,7 @@ TEST_F(Maintenance, KeystoneSolosExtraRepairIsSkippedOnlyWhenTheEngineLacksIt) {
         EXPECT_EQ(m.dialogs.Texts(), std::vector<std::string>{expected}) << c.what;
         EXPECT_EQ(m.engine.calls.size(), c.compacted ? 3u : 2u) << c.what;
         EXPECT_EQ(m.engine.calls[1].substr(0, 13), "SecondRepair ") << c.what;
+        EXPECT_EQ(m.drives.FileNames(InShared("_Reemplazadas")).size(), c.kept) << c.what;
     }
 }
 

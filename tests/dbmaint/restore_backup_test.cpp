@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 
+#include "dbmaint/safe_swap.h"
 #include "support/failing_file_system.h"
 #include "support/fakes.h"
 
@@ -33,9 +34,9 @@ std::string Database(int version, std::size_t pages, char fill = 'n') {
 }
 const std::string kOld = Database(1, 3, 'o');
 
-std::string Record(const std::string& error, const std::string& other = kBackup) {
+std::string Record(const std::string& error) {
     return "\"20261205094510\",\"" + std::string(kLive) + "\",\"Corvane - LBLRESTOREFG_Click\",\"Error: " + error +
-           "\",\"" + other + "\",\"POS3\",\"Quorra\"\r\n";
+           "\",\"" + std::string(kBackup) + "\",\"POS3\",\"Quorra\"\r\n";
 }
 
 // A copy that reports chosen figures, as Windows does per chunk, and nothing after them.
@@ -149,38 +150,6 @@ TEST(Restore, ABackupThatIsNoWholeDatabaseIsRefusedBeforeTheWait) {
     }
 }
 
-TEST(Restore, AFailureLeavesTheLiveDatabaseAsItWasRemovesTheCopyAndRecordsWhy) {
-    struct Case {
-        std::function<void(Venue&)> arrange;
-        unsigned long code;
-        std::string text;
-        bool tempStays = false;
-    } const cases[] = {
-        {[](Venue& v) { v.files.Fail(Op::Copy).OnPathsWith(".tmp").WithError(112, "Disk full.").HalfWay(); }, 112,
-         "Disk full."},
-        {[](Venue& v) { v.files.Fail(Op::Copy).OnPathsWith(".tmp").WithError(23, "Data error.").HalfWay(); }, 23,
-         "Data error."},
-        {[](Venue& v) { v.files.Fail(Op::Replace).OnPathsWith(".tmp").WithError(32, "In use."); }, 32, "In use."},
-        {[](Venue& v) { v.h.drives.MakeFolder(kTemp); }, 5, std::string(kTemp) + " es una carpeta"},
-        {[](Venue& v) { v.h.drives.WriteFile(kTemp, "stale"), v.files.Fail(Op::Delete).WithError(32, "In use."); },
-         32, "In use.", true},
-    };
-    for (const Case& c : cases) {
-        const std::string error = std::to_string(c.code) + " | " + c.text;
-        SCOPED_TRACE(error);
-        Venue v;
-        c.arrange(v);
-        const RestoreResult result = v.Restore();
-        EXPECT_EQ(result.end, RestoreEnd::Failed);
-        EXPECT_EQ(result.message, "No se Pudo Restaurar la Base\r" + std::string(kLive) + "\r\r" + c.text + " (Error " +
-                                      std::to_string(c.code) + ")\r\rLa Base Actual Quedo Como Estaba.");
-        EXPECT_EQ(v.h.drives.ReadFile(kLive), kOld);
-        EXPECT_EQ(v.files.Lookup(kTemp) == EntryKind::File, c.tempStays);
-        EXPECT_EQ(v.h.drives.ReadFile(kErrors), Record(error));
-        EXPECT_NE(v.h.drives.ReadFile("E:\\Corvane\\debug.deb").find("Error: " + error), std::string::npos);
-    }
-}
-
 TEST(Restore, TheLiveDatabaseIsTouchedOnlyOnceItsLockFileIsGone) {
     for (const bool closing : {false, true}) {
         SCOPED_TRACE(closing ? "closed during the wait" : "lock file removed");
@@ -201,9 +170,23 @@ TEST(Restore, TheLiveDatabaseIsTouchedOnlyOnceItsLockFileIsGone) {
     }
 }
 
-// Each step of a restore failing in turn: the live database and every kept
-// file, byte for byte, and what the user is told.
+// The fifth field of an Errors.txt record.
+std::string FifthField(const std::string& record) {
+    std::size_t at = 0;
+    for (int i = 0; i < 4; ++i) at = record.find("\",\"", at) + 3;
+    return record.substr(at, record.find('"', at) - at);
+}
+
+// Free space just above the reserve, for the test to spend.
+void Room(Venue& v, std::int64_t aboveReserve) {
+    v.files.SetFreeSpace("G:", static_cast<std::uint64_t>(static_cast<std::int64_t>(kRoomReserveBytes) + aboveReserve));
+}
+
+// Each step of a restore failing in turn, the room on the disk at each step
+// among them: the live database and every kept file, byte for byte, what
+// the user is told, and the record naming the backup.
 TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
+    const std::int64_t backup = 5 * 4096, live = 3 * 4096;  // the backup's and the live database's sizes
     struct Case {
         const char* step;
         std::function<void(Venue&)> arrange;
@@ -212,6 +195,9 @@ TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
         bool named;            // the replaced one kept under its dated name
         bool passingStays;     // ... or under its passing name
         bool oldestStays;      // the fourth generation back, pruned only after a naming
+        bool secondStays = true;          // the third back, removed only for room
+        std::size_t removedForRoom = 0;   // each recorded for the history
+        const char* says = "";            // in the message, when there is one
     } const cases[] = {
         {"none", [](Venue&) {}, RestoreEnd::Restored, true, true, false, false},
         {"keep: no link, and the copy fails",
@@ -227,7 +213,13 @@ TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
          },
          RestoreEnd::Failed, false, false, false, true},
         {"copy", [](Venue& v) { v.files.Fail(Op::Copy).OnPathsWith(".tmp").WithError(112, "Disk full.").HalfWay(); },
-         RestoreEnd::Failed, false, false, false, true},
+         RestoreEnd::Failed, false, false, false, true, true, 0,
+         "No se Pudo Restaurar la Base\rG:\\Shared\\Keystone abcde 0000000001.mdb\r\rDisk full. (Error 112)\r\r"
+         "La Base Actual Quedo Como Estaba."},
+        // Not this program's to remove.
+        {"a folder in the temporary file's place", [](Venue& v) { v.h.drives.MakeFolder(kTemp); },
+         RestoreEnd::Failed, false, false, false, true, true, 0,
+         "G:\\Shared\\Corvane restaurando POS3.tmp es una carpeta (Error 5)"},
         {"flush", [](Venue& v) { v.files.Fail(Op::Flush).OnPathsWith(".tmp").WithError(1117, "I/O device error."); },
          RestoreEnd::Failed, false, false, false, true},
         {"rename", [](Venue& v) { v.files.Fail(Op::Replace).OnPathsWith(".tmp").WithError(32, "In use."); },
@@ -236,13 +228,32 @@ TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
          RestoreEnd::Restored, true, false, true, true},
         {"prune", [](Venue& v) { v.files.Fail(Op::Delete).OnPathsWith("_Reemplazadas").WithError(32, "In use."); },
          RestoreEnd::Restored, true, true, false, true},
+        {"room for the restore, just", [=](Venue& v) { Room(v, backup); },
+         RestoreEnd::Restored, true, true, false, false},
+        {"room for the restore once the oldest generation goes", [=](Venue& v) { Room(v, backup - 3); },
+         RestoreEnd::Restored, true, true, false, false, true, 1},
+        {"room for the restore and the copy kept where links are refused",
+         [=](Venue& v) {
+             v.files.Fail(Op::Link).WithError(1, "Incorrect function.");
+             Room(v, backup + live);
+         },
+         RestoreEnd::Restored, true, true, false, false},
+        {"no room for the restore even after pruning", [=](Venue& v) { Room(v, backup / 2); },
+         RestoreEnd::Failed, false, false, false, false, false, 2,
+         "Falta espacio en G: para restaurar Keystone: hacen falta 100,0 MB, hay 100,0 MB libres"},
+        {"no room for the copy kept where links are refused",
+         [=](Venue& v) {
+             v.files.Fail(Op::Link).WithError(1, "Incorrect function.");
+             Room(v, backup + live / 2);
+         },
+         RestoreEnd::Failed, false, false, false, false, false, 2, "para guardar una copia de Keystone: hacen falta"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.step);
         Venue v;
         const std::string oldest = v.Generation("261001-000000", "oldest");
-        const std::vector<std::string> others = {v.Generation("261101-000000", "g1"),
-                                                 v.Generation("261102-000000", "g2")};
+        const std::string second = v.Generation("261101-000000", "g1");
+        const std::string newest = v.Generation("261102-000000", "g2");
         // The single kept copy an earlier version made is no generation: never pruned.
         const std::string single = std::string(kKeptFolder) + "\\Keystone abcde 0000000001.mdb";
         v.h.drives.WriteFile(single, "single");
@@ -256,11 +267,21 @@ TEST(Restore, AFailureAtAnyStepLosesNoDatabase) {
         const std::string passing = std::string(kKept) + ".nueva";
         EXPECT_EQ(v.Has(passing) ? v.h.drives.ReadFile(passing) : "(none)", c.passingStays ? kOld : "(none)");
         EXPECT_EQ(v.Has(oldest) ? v.h.drives.ReadFile(oldest) : "(none)", c.oldestStays ? "oldest" : "(none)");
-        EXPECT_EQ(v.h.drives.ReadFile(others[0]), "g1");
-        EXPECT_EQ(v.h.drives.ReadFile(others[1]), "g2");
+        EXPECT_EQ(v.Has(second) ? v.h.drives.ReadFile(second) : "(none)", c.secondStays ? "g1" : "(none)");
+        EXPECT_EQ(v.h.drives.ReadFile(newest), "g2");
         EXPECT_EQ(v.h.drives.ReadFile(single), "single");
-        EXPECT_FALSE(v.Has(kTemp));
-        EXPECT_EQ(v.Has(kErrors), std::string(c.step) != "none");
+        EXPECT_NE(v.files.Lookup(kTemp), EntryKind::File);
+        // The run's own records are a few hundred bytes; the test leaves it kilobytes.
+        std::uint64_t free = 0;
+        ASSERT_TRUE(v.files.FreeSpace("G:\\Shared", free));
+        EXPECT_GE(free, kRoomReserveBytes);
+        EXPECT_NE(result.message.find(c.says), std::string::npos) << result.message;
+        EXPECT_EQ(result.notes.size(), c.removedForRoom);
+        EXPECT_EQ(v.Has(kErrors), std::string(c.step) != "none" && !std::string(c.step).starts_with("room"));
+        if (v.Has(kErrors)) {
+            EXPECT_EQ(FifthField(v.h.drives.ReadFile(kErrors)), kBackup);
+            EXPECT_NE(v.h.drives.ReadFile("E:\\Corvane\\debug.deb").find("Error: "), std::string::npos);
+        }
         if (c.passingStays) {
             EXPECT_NE(result.message.find(passing), std::string::npos) << result.message;
         }

@@ -44,9 +44,10 @@ my @kIndirect = (
     ['src/dbmaint/run_lock.cpp',       'TakeRunLock'],
     ['src/dbmaint/restore_backup.cpp', 'CheckBackupFile'],  # a restore's refusals and failures
     ['src/dbmaint/restore_backup.cpp', 'CheckBackupKind'],
-    ['src/dbmaint/restore_backup.cpp', 'Run'],
+    ['src/dbmaint/restore_backup.cpp', 'Steps'],
     ['src/dbmaint/restore_backup.cpp', 'NameAndPrune'],
-    ['src/dbmaint/restore_backup.cpp', 'RemoveStaleTemp'],
+    ['src/dbmaint/safe_swap.cpp',      'RemoveStaleTemp'],   # the swap's own failures, in both callers' boxes
+    ['src/dbmaint/safe_swap.cpp',      'Room'],
     ['src/dbmaint/restore_backup.cpp', 'Failed'],
     ['src/dbmaint/restore_backup.cpp', 'RestoreBackup'],
     ['src/app/command_line.cpp',       'UsageLines'],    # the usage, in a box without a console

@@ -33,6 +33,7 @@
 #include <unistd.h>
 
 #include "platform/posix/ansi_codec.h"
+#include "support/failing_file_system.h"
 #include "support/fakes.h"
 #endif
 
@@ -112,7 +113,17 @@ public:
 private:
     TempDrives drives_;
 };
-using Implementations = ::testing::Types<MappedEnv>;
+// The failing double forwards to mapped files: held to the same contract,
+// its own free space included.
+class FailingEnv : public MappedEnv {
+public:
+    static constexpr const char* kName = "Failing";
+    FileSystem& Files() { return failing_; }
+
+private:
+    FailingFileSystem failing_{static_cast<MappedFileSystem&>(MappedEnv::Files())};
+};
+using Implementations = ::testing::Types<MappedEnv, FailingEnv>;
 #endif
 
 struct EnvNames {

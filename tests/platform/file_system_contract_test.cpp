@@ -131,5 +131,45 @@ TYPED_TEST(FileSystemContract, ALinkKeepsTheOldFileWhenANewOneTakesTheName) {
     EXPECT_TRUE(FailsWith(this->files.Link(this->At("missing.mdb"), this->At("other.mdb")), 2));
 }
 
+// What the room check before a swap asks: the volume of the databases'
+// folder, asked by the folder or by a file in it.
+TYPED_TEST(FileSystemContract, FreeSpaceAnswersForAFolderAndAFileInItButNotAMissingFolder) {
+    this->Put("live.mdb", "x");
+    std::uint64_t byFolder = 0, byFile = 0, missing = 0;
+    ASSERT_TRUE(this->files.FreeSpace(this->env.Folder(), byFolder));
+    ASSERT_TRUE(this->files.FreeSpace(this->At("live.mdb"), byFile));
+    EXPECT_GT(byFolder, 0u);
+    // Other programs write meanwhile: the same volume within a few megabytes.
+    const std::uint64_t apart = byFolder > byFile ? byFolder - byFile : byFile - byFolder;
+    EXPECT_LT(apart, 64u * 1024 * 1024);
+    EXPECT_TRUE(FailsWith(this->files.FreeSpace(this->At("Missing\\Deeper"), missing), 3));
+}
+
+#ifndef _WIN32
+// The tests of the room check see pruning make room only if removing a
+// second name frees nothing and removing the last one frees the file.
+TEST(FailingFileSystemSpace, ShrinksAsFilesAreWrittenAndGrowsAsTheLastNameGoes) {
+    testing::TempDrives drives;
+    testing::FailingFileSystem files(drives.files);
+    drives.MakeFolder("E:\\Work");
+    files.SetFreeSpace("E:", 10000);
+    const auto free = [&files] {
+        std::uint64_t bytes = 0;
+        EXPECT_TRUE(files.FreeSpace("E:\\Work", bytes));
+        return bytes;
+    };
+    drives.WriteFile("E:\\Work\\a.mdb", std::string(1000, 'a'));
+    EXPECT_EQ(free(), 9000u);
+    ASSERT_TRUE(files.Link("E:\\Work\\a.mdb", "E:\\Work\\kept.mdb"));
+    EXPECT_EQ(free(), 9000u);
+    ASSERT_TRUE(files.Copy("E:\\Work\\a.mdb", "E:\\Work\\b.mdb"));
+    EXPECT_EQ(free(), 8000u);
+    ASSERT_TRUE(files.Delete("E:\\Work\\a.mdb"));
+    EXPECT_EQ(free(), 8000u);
+    ASSERT_TRUE(files.Delete("E:\\Work\\kept.mdb"));
+    EXPECT_EQ(free(), 9000u);
+}
+#endif
+
 }  // namespace
 }  // namespace corvane

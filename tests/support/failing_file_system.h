@@ -1,6 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <deque>
+#include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +22,7 @@ namespace corvane::testing {
 class FailingFileSystem : public FileSystem {
 public:
     enum class Op { Lookup, ListFiles, CreationTime, Delete, CreateFolder, Copy, Replace, WriteText, AppendText,
-                    ReadText, ReadBytes, ReadHead, Link, Flush, Hold };
+                    ReadText, ReadBytes, ReadHead, Link, Flush, Hold, FreeSpace };
 
     struct Fault {
         Op op;
@@ -50,6 +53,14 @@ public:
         return faults_.back();
     }
     void Clear() { faults_.clear(); }
+
+    // The volume of a drive ("G:") with bytes free now, over mapped files:
+    // it shrinks as anything is written on the drive (the engine's files
+    // too) and grows as files go, a file with several names counted once.
+    void SetFreeSpace(const std::string& drive, std::uint64_t bytes) {
+        volume_ = drive;
+        capacity_ = bytes + UsedBytes();
+    }
 
     std::vector<std::string> lookedUp;  // every path Lookup was asked for, in order
 
@@ -112,6 +123,16 @@ public:
         if (const Fault* f = Hit(Op::Link, existing, newName)) return Failure(*f, "CreateHardLink");
         return inner_.Link(existing, newName);
     }
+    Status FreeSpace(const std::string& path, std::uint64_t& bytes) override {
+        if (const Fault* f = Hit(Op::FreeSpace, path)) return Failure(*f, "GetDiskFreeSpaceEx");
+        if (!capacity_ || UpperCase(path.substr(0, volume_.size())) != UpperCase(volume_)) {
+            return inner_.FreeSpace(path, bytes);
+        }
+        if (const Status there = inner_.FreeSpace(path, bytes); !there) return there;
+        const std::uint64_t used = UsedBytes();
+        bytes = used < *capacity_ ? *capacity_ - used : 0;
+        return Status::Ok();
+    }
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override {
         if (const Fault* f = Hit(Op::ReadHead, path)) return Failure(*f, "ReadFile");
         return inner_.ReadHead(path, count, bytes, size);
@@ -144,8 +165,21 @@ private:
         if (progress) progress(bytes.size() / 2, bytes.size());
     }
 
+    std::uint64_t UsedBytes() const {
+        if (!mapped_) return 0;
+        long double used = 0;
+        std::error_code ec;
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(mapped_->Resolve(volume_ + "\\"), ec)) {
+            if (!entry.is_regular_file(ec)) continue;
+            used += static_cast<long double>(entry.file_size(ec)) / static_cast<long double>(entry.hard_link_count(ec));
+        }
+        return static_cast<std::uint64_t>(used + 0.5L);
+    }
+
     FileSystem& inner_;
     MappedFileSystem* mapped_ = nullptr;
+    std::string volume_;
+    std::optional<std::uint64_t> capacity_;
     std::deque<Fault> faults_;  // a deque keeps each Fault& handed out valid
 };
 

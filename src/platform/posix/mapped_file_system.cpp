@@ -9,6 +9,10 @@
 #include "base/text.h"
 #include "platform/posix/windows_errors.h"
 
+#ifndef _WIN32
+#include <sys/statvfs.h>
+#endif
+
 // The mapping of Windows paths onto folders, and the calls on folders and
 // their entries; the contents of files are in mapped_file_content.cpp.
 namespace corvane {
@@ -170,6 +174,28 @@ Status MappedFileSystem::Link(const std::string& existing, const std::string& ne
     std::error_code ec;
     fs::create_hard_link(source, target, ec);
     return ec ? Fail(ec, target, "CreateHardLink") : Status::Ok();
+}
+
+Status MappedFileSystem::FreeSpace(const std::string& path, std::uint64_t& bytes) {
+    fs::path local = Resolve(path);
+    if (local.empty()) return Unmapped(path, "GetDiskFreeSpaceEx");
+    std::error_code ec;
+    if (!fs::is_directory(local, ec)) local = local.parent_path();
+    if (!fs::is_directory(local, ec)) return Fail(kPathNotFound, "GetDiskFreeSpaceEx");
+#ifndef _WIN32
+    // The blocks an unprivileged writer may still take, as Windows answers
+    // the caller's share of the volume.
+    struct statvfs volume {};
+    if (::statvfs(local.c_str(), &volume) != 0) {
+        return FailErrno(local, "GetDiskFreeSpaceEx");
+    }
+    bytes = static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+#else
+    const fs::space_info space = fs::space(local, ec);
+    if (ec) return Fail(ec, local, "GetDiskFreeSpaceEx");
+    bytes = space.available;
+#endif
+    return Status::Ok();
 }
 
 }  // namespace corvane

@@ -193,6 +193,19 @@ Status Win32FileSystem::Link(const std::string& existing, const std::string& new
     return Status::Ok();
 }
 
+Status Win32FileSystem::FreeSpace(const std::string& path, std::uint64_t& bytes) {
+    // The call wants a folder, and a share's root only with its backslash.
+    std::string folder = path;
+    if (Lookup(path) == EntryKind::File) folder = FolderOf(path);
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr)) {
+        return LastErrorFailure("GetDiskFreeSpaceEx");
+    }
+    bytes = available.QuadPart;
+    return Status::Ok();
+}
+
 Status Win32FileSystem::WriteText(const std::string& path, const std::string& text) {
     UniqueFile file(::CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, nullptr));

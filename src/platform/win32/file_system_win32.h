@@ -21,6 +21,7 @@ public:
     Status ReadBytes(const std::string& path, std::string& bytes) override;
     Status Flush(const std::string& path) override;
     Status Link(const std::string& existing, const std::string& newName) override;
+    Status FreeSpace(const std::string& path, std::uint64_t& bytes) override;
     Status ReadHead(const std::string& path, std::size_t count, std::string& bytes, std::uint64_t& size) override;
     Status Hold(const std::string& path, std::unique_ptr<HeldFile>& held) override;  // held_file_win32.cpp
 };

@@ -27,8 +27,10 @@ newer_engine() {
   mkdir -p "$shared"
   for kind in "${KINDS[@]}"; do head -c 3000 /dev/urandom >"$shared/$kind abc $NUMBER.mdb"; done
   map_drive g "$VENUE/g"
-  local before
-  before=$(cd "$shared" && md5sum -- *.mdb)
+  local before solo
+  # The extra repair of KeystoneSolo writes its mark into it: the rest are copied as they were.
+  solo=$({ cat "$shared/KeystoneSolo abc $NUMBER.mdb"; printf '|second repair'; } | md5sum | cut -d' ' -f1)
+  before=$(cd "$shared" && md5sum -- *.mdb | sed "/KeystoneSolo/s/^[0-9a-f]* /$solo /")
 
   start_program corvane "$PROGRAM_PATH"
   wait_main_window >/dev/null || fail "the main window did not appear"
