@@ -102,7 +102,10 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
         // A close request ends the run between two steps: nobody is there
         // to see a window answer meanwhile.
         win32::Win32Waiter waiter(pump, true);
-        return RunUnattended(context, engine, waiter, [&] { instance.MarkUnattended(); });
+        // At once, before the start-up: a copy started by hand meanwhile
+        // must not take this run for a window to hand over to.
+        instance.MarkUnattended();
+        return RunUnattended(context, engine, waiter);
     }
 
     if (RunStartup(context) != StartupOutcome::ShowMainWindow) return 0;
