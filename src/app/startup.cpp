@@ -67,8 +67,8 @@ std::string ReadMainMachineName(AppContext& context) {
     // written: "SRV\C$\Windows" or ".." must never get that far.
     if (!IsComputerName(name)) {
         Tell(context.dialogs, "ATENCION!!!",
-             "El Archivo\r" + path + "\rNo Tiene un Nombre de Maquina Valido:\r\r'" + ShownName(name) + "'\r\rSe Usa '" +
-                 kDefaultMainMachine + "'.",
+             "El Archivo\r" + path + "\rNo Tiene un Nombre de Maquina Valido:\r\r'" + ShownName(name) +
+                 "'\r\rSe Usa '" + kDefaultMainMachine + "'.",
              Icon::Stop, true);
         AppendDebugLine(context, std::string(kMainMachineFile) + ": nombre no valido, se usa " + kDefaultMainMachine);
         return kDefaultMainMachine;

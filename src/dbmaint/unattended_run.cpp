@@ -1,6 +1,7 @@
 #include "dbmaint/unattended_run.h"
 
 #include <exception>
+#include <optional>
 
 #include "app/build_config.h"
 #include "app/startup.h"
@@ -19,7 +20,7 @@ int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     log.Record("Inicio: /reparar, " + std::string(kAppTitle) + " v" + std::to_string(build::kVersionMajor) + "." +
                std::to_string(build::kVersionMinor) + "." + std::to_string(build::kVersionRevision));
     int exitCode = kExitNothingDone;
-    std::string fault;
+    std::optional<std::string> fault;
     // Nobody is there to see a crash: whatever escapes still leaves its
     // words and an end in the log, and no engine behind.
     try {
@@ -33,8 +34,8 @@ int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     }
     // Before the last record: no server of the engine stays behind the run.
     QuitEngine(engine, &context);
-    if (!fault.empty()) {
-        log.Record(InternalErrorRecord(fault));
+    if (fault) {
+        log.Record(InternalErrorRecord(*fault));
         return kExitSomeFailed;
     }
     log.Record(EndRecord(exitCode));

@@ -155,7 +155,8 @@ TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {
          1},
         {"no engine",
          [](LockedVenue& m) {
-             m.engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Not registered");
+             m.engine.start =
+                 EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Not registered");
          },
          1},
     };

@@ -9,8 +9,9 @@
 
 namespace corvane::win32 {
 
-// Global: one copy per computer. A scheduled run works in a session of its
-// own, and a copy in the user's session must count it (and it that copy).
+// Global: one copy per computer, as written. A copy in another session
+// counts, though its window cannot be raised from here: the later copy then
+// goes on, and the run lock keeps their work apart.
 inline constexpr wchar_t kSingleInstanceMutexName[] = L"Global\\Corvane.SingleInstance";
 // The hidden window's caption in the run nobody watches: never the title a
 // later copy searches for.

@@ -74,7 +74,8 @@ other_session() {
 
   start_program nightly "$PROGRAM_PATH" /reparar
   expect_eq "$(wait_exit nightly 60 || echo 'still running')" 2 "exit code of an unattended run"
-  grep -qF 'NO Hay Conexion' "$PROGRAM_DIR/Corvane.log" || fail "the unattended run did not look for the shared folder"
+  grep -qF 'NO Hay Conexion' "$PROGRAM_DIR/Corvane.log" ||
+    fail "the unattended run did not look for the shared folder"
   if has_ended earlier; then fail "the earlier copy ended"; fi
 }
 
