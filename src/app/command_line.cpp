@@ -25,8 +25,8 @@ const std::vector<std::string>& UsageLines() {
         "  /?                muestra este texto",
         "",
         "Codigos de salida: 0 todo bien, 1 alguna base fallo, 2 no se hizo nada,",
-        "3 ya hay otra copia en marcha, 4 interrumpido (se pidio cerrar el programa),",
-        "64 uso incorrecto.",
+        "3 otra ejecucion trabaja en las bases, 4 interrumpido (se pidio cerrar",
+        "el programa), 64 uso incorrecto.",
         "El registro de cada ejecucion queda en Corvane.log, junto al programa.",
     };
     return lines;

@@ -1,6 +1,7 @@
 #include "app/language_store.h"
 
 #include "base/text.h"
+#include "base/text_file.h"
 #include "platform/file_system.h"
 
 namespace corvane {
@@ -12,7 +13,9 @@ bool IsLanguageCode(const std::string& code) { return code == "1" || code == "2"
 
 std::string LoadUiLanguageCode(const AppContext& context) {
     std::string text;
-    if (!context.files.ReadText(JoinPath(context.programFolder, kLanguageFile), text)) return "";
+    if (!context.files.ReadText(JoinPath(context.programFolder, kLanguageFile), kHandWrittenFileBytes, text)) {
+        return "";
+    }
     // Notepad may add a line end or blanks around the digit.
     while (!text.empty() && (text.back() == '\r' || text.back() == '\n')) text.pop_back();
     const std::string code = Trim(text);

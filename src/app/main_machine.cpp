@@ -65,6 +65,19 @@ bool IsComputerName(const std::string& name) {
     return true;
 }
 
+std::string ShownName(const std::string& name) {
+    std::u16string chars = Utf8ToUtf16(name);
+    if (chars.size() > kShownNameChars) {
+        // A character of two units stays whole or goes whole.
+        const bool split = chars[kShownNameChars - 1] >= 0xD800 && chars[kShownNameChars - 1] <= 0xDBFF;
+        chars.resize(split ? kShownNameChars - 1 : kShownNameChars);
+    }
+    for (char16_t& c : chars) {
+        if (c < 0x20 || c == 0x7F) c = u'?';
+    }
+    return Utf16ToUtf8(chars);
+}
+
 std::string DecipherOrdItem(const std::string& item) { return item; }
 
 }  // namespace corvane

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,12 @@ std::vector<std::string> ParseOrdItems(const std::string& text);
 // \ / : * ? " < > |, no control character, no dot at its start or end, at
 // most 63 characters.
 bool IsComputerName(const std::string& name);
+
+// A refused name as its box and records show it: control characters (a
+// file of NUL bytes) as "?", and no more than kShownNameChars characters,
+// so one record stays one readable line.
+constexpr std::size_t kShownNameChars = 64;
+std::string ShownName(const std::string& name);
 
 // An item is the machine name as a technician writes it in a text editor.
 std::string DecipherOrdItem(const std::string& item);

@@ -6,6 +6,7 @@
 #include "app/main_machine.h"
 #include "app/platform_detect.h"
 #include "base/text.h"
+#include "base/text_file.h"
 #include "platform/dialogs.h"
 #include "platform/file_system.h"
 #include "platform/instance.h"
@@ -51,7 +52,7 @@ std::string ReadMainMachineName(AppContext& context) {
     if (!context.files.Exists(path)) return kDefaultMainMachine;
 
     std::string text;
-    if (const Status status = context.files.ReadText(path, text); !status) {
+    if (const Status status = context.files.ReadText(path, kHandWrittenFileBytes, text); !status) {
         AppendDebugLine(context, std::string(kMainMachineFile) + ": no se pudo leer (" + status.where + " " +
                                      std::to_string(status.code) + "), se usa " + kDefaultMainMachine);
         return kDefaultMainMachine;
@@ -66,8 +67,8 @@ std::string ReadMainMachineName(AppContext& context) {
     // written: "SRV\C$\Windows" or ".." must never get that far.
     if (!IsComputerName(name)) {
         Tell(context.dialogs, "ATENCION!!!",
-             "El Archivo\r" + path + "\rNo Tiene un Nombre de Maquina Valido:\r\r'" + name + "'\r\rSe Usa '" +
-                 kDefaultMainMachine + "'.",
+             "El Archivo\r" + path + "\rNo Tiene un Nombre de Maquina Valido:\r\r'" + ShownName(name) +
+                 "'\r\rSe Usa '" + kDefaultMainMachine + "'.",
              Icon::Stop, true);
         AppendDebugLine(context, std::string(kMainMachineFile) + ": nombre no valido, se usa " + kDefaultMainMachine);
         return kDefaultMainMachine;
@@ -99,21 +100,13 @@ StartupOutcome RunStartup(AppContext& context, StartupMode mode) {
     state.devMachineMarker = kDevMachineMarker;
     StartDebugLog(context);
 
-    if (context.instance.AnotherIsRunning()) {
-        if (mode == StartupMode::Unattended) return StartupOutcome::AnotherCopyRunning;
-        // The nightly run has no window to raise: ending without a word
-        // would look like a program that does not start.
-        if (context.instance.UnattendedRunning()) {
-            Tell(context.dialogs, "ATENCION!", kUnattendedRunningText, Icon::Stop, true);
-            return StartupOutcome::EndProgram;
-        }
+    // A window left open, or a copy in another session, must not cost the
+    // night: the run nobody watches never looks for another copy. One that
+    // finds no window to raise (the nightly run has none) goes on as the
+    // only one; the run lock keeps its work apart from any other run.
+    if (mode == StartupMode::Window && context.instance.AnotherIsRunning()) {
         if (context.instance.ActivatePrevious(kAppTitle)) return StartupOutcome::EndProgram;
         AppendDebugLine(context, "ActivatePrevInstance");
-        // The copy runs in another session (a scheduled run, another user
-        // logged on): no window of it can be raised from here, and going on
-        // would put two runs on the same databases.
-        Tell(context.dialogs, "ATENCION!", kAlreadyWorkingHere, Icon::Stop, true);
-        return StartupOutcome::EndProgram;
     }
 
     if (NameHasDevMarker(state)) {

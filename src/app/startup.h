@@ -7,20 +7,10 @@ namespace corvane {
 
 constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
-// What a second copy says when the copy that runs has no window it can raise.
-constexpr const char* kAlreadyWorkingHere =
-    "Corvane ya esta trabajando en este equipo\r(en otra sesion, como la reparacion de la noche).\r\r"
-    "Hay Que Esperar a que Termine.";
+enum class StartupOutcome { ShowMainWindow, EndProgram };
 
-// What a copy started by hand says while the nightly run works on this computer.
-constexpr const char* kUnattendedRunningText =
-    "Corvane Esta Reparando las Bases sin Ventana en esta Maquina\r(la Tarea Programada /reparar).\r\r"
-    "Vuelva a Abrirlo Cuando Termine.";
-
-enum class StartupOutcome { ShowMainWindow, EndProgram, AnotherCopyRunning };
-
-// An unattended run hands nothing over to a copy that is running: it ends,
-// and its exit code says why.
+// An unattended run hands nothing over to a copy that is running, and does
+// not stop for it either: the run lock alone keeps two runs apart.
 enum class StartupMode { Window, Unattended };
 
 // Everything before the main window is loaded, in its fixed order: language

@@ -1,7 +1,13 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 namespace corvane {
+
+// All that is read of a file a technician writes by hand (MainMachine.ord,
+// Corvane.lng): its one line fits many times over, and a file of any size
+// put there by mistake costs no more than this.
+constexpr std::size_t kHandWrittenFileBytes = 4 * 1024;
 
 // The code page conversion the caller's system uses for files without a
 // byte-order mark.

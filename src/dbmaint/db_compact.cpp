@@ -271,8 +271,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
     }
 
     run.progress.SetStatus({});
-    if (!summaries.ok.empty()) Tell(context.dialogs, kAppTitle, summaries.ok);
-    if (!summaries.errors.empty()) Tell(context.dialogs, kAppTitle, summaries.errors);
+    if (!summaries.ok.empty()) result.closingBoxes.push_back(summaries.ok);
+    if (!summaries.errors.empty()) result.closingBoxes.push_back(summaries.errors);
     return result;
 }
 

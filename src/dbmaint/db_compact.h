@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "dbmaint/database_run.h"
 #include "dbmaint/folder_scan.h"
@@ -16,6 +17,10 @@ struct RunResult {
     // Set when the repair sequence's first call answered that the engine
     // repairs nothing (newer engines): nothing was changed, and why is here.
     std::optional<Status> repairUnsupported;
+    // The boxes that follow the last row (DBCOMPACT40's summaries): the
+    // caller shows them once the run lock is let go, so a box left open
+    // keeps no other run away.
+    std::vector<std::string> closingBoxes;
 };
 
 // Whether the first repair's answer means the engine has no repair at all
@@ -25,7 +30,8 @@ bool RepairUnsupported(const EngineStatus& firstRepair);
 
 // `DBCOMPACT40`: every database found, in the compaction's order, waited for,
 // compacted into its kind's temporary file below folder and swapped in by
-// one rename; then the OK summary and the error summary, each in one box.
+// one rename; then the OK summary and the error summary, each one box of
+// the result's closingBoxes.
 RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan);
 
 // The repair sequence of an engine other than "3.6": every database found,

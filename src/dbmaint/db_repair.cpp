@@ -1,6 +1,7 @@
 #include "dbmaint/db_repair.h"
 
 #include "app/debug_log.h"
+#include "app/startup.h"
 #include "dbmaint/db_compact.h"
 #include "dbmaint/run_history.h"
 #include "dbmaint/run_lock.h"
@@ -92,12 +93,13 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::Duplicates;
     }
 
-    // Held until the run returns: the boxes of its results are part of it.
-    const RunLockTaken taken = TakeRunLock(context, folder, run.kind);
+    // Held for the rows; let go before the boxes that follow them, so a box
+    // left open on this machine keeps no other run (the night's) away.
+    RunLockTaken taken = TakeRunLock(context, folder, run.kind);
     if (taken.end != RunLockEnd::Held) {
         Tell(context.dialogs, "ATENCION!!!", taken.message, Icon::Stop);
         return taken.end == RunLockEnd::HeldElsewhere ? RepairOutcome::AnotherRunning
-                                                      : RepairOutcome::FolderUnreadable;
+                                                      : RepairOutcome::RunLockFailed;
     }
 
     int found = 0;
@@ -110,6 +112,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     // The first call starts the database application when it is not running.
     run.progress.SetStatus({RunAction::StartingEngine});
     if (const EngineStatus started = run.engine.Version(version); !started) {
+        taken.lock.reset();
         ShowEngineMissing(context, started.status);
         return RepairOutcome::EngineMissing;
     }
@@ -124,6 +127,8 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         run.history.Note(why);
         result = DBCOMPACT40(run, folder, scan);
     }
+    taken.lock.reset();
+    for (const std::string& box : result.closingBoxes) Tell(context.dialogs, kAppTitle, box);
     if (result.programEnding) return RepairOutcome::ProgramEnding;
     if (result.failed > 0) return RepairOutcome::SomeFailed;
     return result.done > 0 ? RepairOutcome::AllDone : RepairOutcome::NothingFound;

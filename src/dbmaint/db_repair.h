@@ -26,13 +26,15 @@ enum class RepairOutcome {
     SomeFailed,
     ProgramEnding,     // closed during a wait, or an incompatible database
     AnotherRunning,    // another run holds the databases' run lock
+    RunLockFailed,     // the run lock could not be made (no access...)
 };
 
 // DBRepair: lists the shared data folder, ends the program on duplicates
 // (and reports a folder it cannot list without ending), takes the folder's
 // run lock (another run holding it is reported, and nothing is touched),
 // then, when the engine is there, compacts (engine "3.6") or repairs every
-// database found.
+// database found. The lock is let go before the boxes that follow the last
+// row.
 RepairOutcome DBRepair(DatabaseRun& run);
 
 }  // namespace corvane

@@ -23,6 +23,7 @@ std::string OutcomeText(RepairOutcome outcome) {
         case RepairOutcome::SomeFailed: return "alguna base fallo";
         case RepairOutcome::ProgramEnding: return "interrumpido";
         case RepairOutcome::AnotherRunning: return "otra ejecucion trabaja en las bases, no se hizo nada";
+        case RepairOutcome::RunLockFailed: return "no se pudo tomar el bloqueo de las bases, no se hizo nada";
     }
     return {};
 }

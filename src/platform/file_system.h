@@ -89,9 +89,11 @@ public:
     // Other writers are kept out while it is open, so records of several
     // machines never splice; a writer in the way is waited for a short while.
     virtual Status AppendText(const std::string& path, const std::string& text) = 0;
-    // A text file in the ANSI code page, or in UTF-8 or UTF-16 with a
-    // byte-order mark, as Notepad saves them.
-    virtual Status ReadText(const std::string& path, std::string& text) = 0;
+    // The text of at most count bytes from a file's start, in the ANSI code
+    // page, or in UTF-8 or UTF-16 with a byte-order mark, as Notepad saves
+    // them: the files read so are a line a technician writes, and one
+    // gigabyte in their place must not cost more than its first bytes.
+    virtual Status ReadText(const std::string& path, std::size_t count, std::string& text) = 0;
     // The file's bytes as they are (lock files are binary).
     virtual Status ReadBytes(const std::string& path, std::string& bytes) = 0;
     // At most count bytes from the file's start, and its whole size, without

@@ -12,9 +12,6 @@ public:
     // looks for the earlier instance's window captioned appTitle and, when found,
     // restores and raises its main window. True when it found one.
     virtual bool ActivatePrevious(const std::string& appTitle) = 0;
-    // The copy that runs is the run nobody watches (/reparar): it has no
-    // window to raise, and a later copy says so instead of vanishing.
-    virtual bool UnattendedRunning() = 0;
 };
 
 }  // namespace corvane

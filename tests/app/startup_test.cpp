@@ -4,6 +4,9 @@
 
 #include <cstring>
 
+#include "app/language_store.h"
+#include "app/main_machine.h"
+#include "base/text_file.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -132,14 +135,38 @@ TEST(MainMachineName, ANameThatIsNoComputerNameIsRefused) {
     }
 }
 
+// The refused name as shown: one readable line whatever the file holds.
 TEST(MainMachineName, TheRefusalNamesTheFileAndTheName) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string shown;
+    } const cases[] = {
+        {"as written", "SRV\\C$", "SRV\\C$"},
+        {"control characters", std::string("POS\x01\t1", 6), "POS??1"},
+        {"a megabyte of NUL bytes", std::string(1 << 20, '\0'), std::string(kShownNameChars, '?')},
+        {"too long", std::string(100, 'P') + "\xC3\xB1", std::string(kShownNameChars, 'P')},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", c.bytes);
+        EXPECT_EQ(ReadMainMachineName(h.context), "Monitor") << c.what;
+        ASSERT_EQ(h.dialogs.shown.size(), 1u) << c.what;
+        EXPECT_EQ(h.dialogs.shown[0].text, "El Archivo\rE:\\Corvane\\MainMachine.ord\rNo Tiene un Nombre de Maquina "
+                                           "Valido:\r\r'" + c.shown + "'\r\rSe Usa 'Monitor'.")
+            << c.what;
+    }
+}
+
+// A file of any size in a hand-written file's place costs its first 4 KiB:
+// what stands past them is never read.
+TEST(HandWrittenFiles, NothingPastTheirFirstFourKilobytesIsRead) {
     testing::Harness h;
-    h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", "SRV\\C$");
-    EXPECT_EQ(ReadMainMachineName(h.context), "Monitor");
-    ASSERT_EQ(h.dialogs.shown.size(), 1u);
-    EXPECT_EQ(h.dialogs.shown[0].text,
-              "El Archivo\rE:\\Corvane\\MainMachine.ord\rNo Tiene un Nombre de Maquina Valido:\r\r'SRV\\C$'\r\r"
-              "Se Usa 'Monitor'.");
+    const std::string past(kHandWrittenFileBytes, '\n');
+    h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", "POS1" + past + "POS2");
+    EXPECT_EQ(ReadMainMachineName(h.context), "POS1");
+    h.drives.WriteFile("E:\\Corvane\\Corvane.lng", std::string(kHandWrittenFileBytes, ' ') + "2");
+    EXPECT_EQ(LoadUiLanguageCode(h.context), "");
 }
 
 class Startup : public ::testing::Test {
@@ -197,34 +224,21 @@ TEST_F(Startup, SecondInstanceHandsOverAfterStartingItsLog) {
     EXPECT_EQ(Log().find('"'), std::string::npos) << "header only";
 }
 
-TEST_F(Startup, AStartDuringTheNightlyRunSaysSoAndEnds) {
-    h.instance.anotherRunning = true;
-    h.instance.unattendedRunning = true;
-    EXPECT_EQ(RunStartup(h.context), StartupOutcome::EndProgram);
-    EXPECT_EQ(h.instance.activatedTitle, "") << "the nightly run has no window to raise";
-    ASSERT_EQ(h.dialogs.shown.size(), 1u);
-    EXPECT_EQ(h.dialogs.shown[0].text, kUnattendedRunningText);
-    EXPECT_EQ(h.dialogs.shown[0].buttons, Buttons::Ok);
-    // The nightly run itself, started twice, still ends as another copy running.
-    EXPECT_EQ(RunStartup(h.context, StartupMode::Unattended), StartupOutcome::AnotherCopyRunning);
-    EXPECT_EQ(h.dialogs.shown.size(), 1u);
-}
-
-// Another copy counts whichever session it runs in; only its window may be
-// out of reach.
-TEST(SingleInstance, AnotherCopyEndsThisOneWithABoxOnlyWhereNoWindowCanBeRaised) {
+// One copy per computer only where a window can be raised; the run lock
+// alone keeps two runs apart, so a copy that finds no window (the nightly
+// run, a copy in another session) and the nightly run itself go on.
+TEST(SingleInstance, OnlyAWindowThatCanBeRaisedEndsTheLaterCopy) {
     struct Case {
         const char* what;
         StartupMode mode;
         bool windowFound;
         StartupOutcome outcome;
-        bool box;
+        bool searched;
     } const cases[] = {
-        {"its window raised", StartupMode::Window, true, StartupOutcome::EndProgram, false},
-        {"in another session", StartupMode::Window, false, StartupOutcome::EndProgram, true},
-        {"unattended", StartupMode::Unattended, true, StartupOutcome::AnotherCopyRunning, false},
-        {"unattended, in another session", StartupMode::Unattended, false, StartupOutcome::AnotherCopyRunning,
-         false},
+        {"its window raised", StartupMode::Window, true, StartupOutcome::EndProgram, true},
+        {"no window to raise", StartupMode::Window, false, StartupOutcome::ShowMainWindow, true},
+        {"unattended, a window open", StartupMode::Unattended, true, StartupOutcome::ShowMainWindow, false},
+        {"unattended, in another session", StartupMode::Unattended, false, StartupOutcome::ShowMainWindow, false},
     };
     for (const Case& c : cases) {
         testing::Harness h;
@@ -232,14 +246,11 @@ TEST(SingleInstance, AnotherCopyEndsThisOneWithABoxOnlyWhereNoWindowCanBeRaised)
         h.instance.anotherRunning = true;
         h.instance.earlierWindowFound = c.windowFound;
         EXPECT_EQ(RunStartup(h.context, c.mode), c.outcome) << c.what;
-        ASSERT_EQ(h.dialogs.shown.size(), c.box ? 1u : 0u) << c.what;
-        if (!c.box) continue;
-        const MessageBoxRequest& box = h.dialogs.shown[0];
-        EXPECT_EQ(box.text, kAlreadyWorkingHere) << c.what;
-        EXPECT_EQ(box.icon, Icon::Stop) << c.what;
-        EXPECT_TRUE(box.foreground) << c.what;
-        const std::string log = h.drives.ReadFile(h.state.debugLogPath);
-        EXPECT_NE(log.find("\r\n\"ActivatePrevInstance\"\r\n"), std::string::npos) << c.what;
+        EXPECT_TRUE(h.dialogs.shown.empty()) << c.what << ": " << h.dialogs.Texts().front();
+        EXPECT_EQ(h.instance.activatedTitle, c.searched ? "Corvane" : "") << c.what;
+        const bool recorded = h.drives.ReadFile(h.state.debugLogPath).find("\r\n\"ActivatePrevInstance\"\r\n") !=
+                              std::string::npos;
+        EXPECT_EQ(recorded, c.searched && !c.windowFound) << c.what;
     }
 }
 

@@ -132,6 +132,44 @@ TEST(RunLockRepair, TheRunHoldsItsLockNamingItselfAndLetsItGoAtTheEnd) {
     EXPECT_FALSE(m.files.Exists("G:\\Shared\\TL")) << "nothing to record";
 }
 
+// A result box left open on one machine keeps no other run away: the boxes
+// after the last row come once the lock is let go.
+TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {
+    struct Case {
+        const char* what;
+        std::function<void(LockedVenue&)> arrange;
+        std::size_t boxes;
+    } const cases[] = {
+        {"the compaction's summaries",
+         [](LockedVenue& m) {
+             m.engine.failures["Pantry abc 0000000001.mdb"] =
+                 EngineStatus::Fail(EngineFault::Failed, 3045, "CompactDatabase", "In use.");
+         },
+         2},
+        {"a newer engine's compaction",
+         [](LockedVenue& m) {
+             m.engine.version = "12.0";
+             m.engine.repairFailures["Keystone abc 0000000001.mdb"] =
+                 EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Not supported.");
+         },
+         1},
+        {"no engine",
+         [](LockedVenue& m) {
+             m.engine.start =
+                 EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Not registered");
+         },
+         1},
+    };
+    for (const Case& c : cases) {
+        LockedVenue m;
+        c.arrange(m);
+        std::vector<bool> heldAtBox;
+        m.dialogs.onShow = [&](const MessageBoxRequest&) { heldAtBox.push_back(m.LockThere()); };
+        DBRepair(m.run);
+        EXPECT_EQ(heldAtBox, std::vector<bool>(c.boxes, false)) << c.what;
+    }
+}
+
 TEST(RunLockRepair, ALockNobodyHoldsIsTakenOverWithARecordOfWhoLeftIt) {
     LockedVenue m;
     m.drives.WriteFile(kLock, "POS2\r\nRESTAURAR\r\n2026-12-04 16:20:00\r\n");
@@ -148,7 +186,10 @@ TEST(RunLockRepair, ALockNobodyHoldsIsTakenOverWithARecordOfWhoLeftIt) {
 TEST(RunLockRepair, ALockThatCannotBeMadeStopsTheRepairWithItsReason) {
     LockedVenue m;
     m.files.Fail(Op::Hold).OnPathsWith("Corvane.run").WithError(5, "Access is denied.");
-    EXPECT_EQ(DBRepair(m.run), RepairOutcome::FolderUnreadable);
+    const RepairOutcome outcome = DBRepair(m.run);
+    EXPECT_EQ(outcome, RepairOutcome::RunLockFailed);
+    EXPECT_EQ(OutcomeText(outcome), "no se pudo tomar el bloqueo de las bases, no se hizo nada");
+    EXPECT_EQ(ExitCodeOf(outcome), kExitNothingDone);
     ASSERT_EQ(m.dialogs.shown.size(), 1u);
     EXPECT_EQ(m.dialogs.shown[0].text,
               "No se Puede Tomar el Bloqueo de las Bases\rG:\\Shared\\Corvane.run\r\rAccess is denied. (Error 5)"

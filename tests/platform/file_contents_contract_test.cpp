@@ -72,11 +72,15 @@ TYPED_TEST(FileSystemContract, ReadsTextInTheAnsiCodePageOrMarkedAsNotepadSavesI
     for (const Case& c : cases) {
         this->Put("MainMachine.ord", c.bytes);
         std::string text;
-        ASSERT_TRUE(this->files.ReadText(this->At("MainMachine.ord"), text)) << c.name;
+        ASSERT_TRUE(this->files.ReadText(this->At("MainMachine.ord"), 4096, text)) << c.name;
         EXPECT_EQ(text, "POS Dueñas\r\n") << c.name;
     }
+    // Past the count nothing is read: a marked file's text is its bytes'.
+    this->Put("MainMachine.ord", "\xEF\xBB\xBF" + std::string(70 * 1024, 'x'));
     std::string text;
-    EXPECT_TRUE(FailsWith(this->files.ReadText(this->At("Missing.ord"), text), 2));
+    ASSERT_TRUE(this->files.ReadText(this->At("MainMachine.ord"), 4096, text));
+    EXPECT_EQ(text, std::string(4093, 'x'));
+    EXPECT_TRUE(FailsWith(this->files.ReadText(this->At("Missing.ord"), 4096, text), 2));
 }
 
 TYPED_TEST(FileSystemContract, ReadsBytesAsTheyAre) {

@@ -111,9 +111,9 @@ public:
         if (const Fault* f = Hit(Op::AppendText, path)) return Failure(*f, "CreateFile");
         return inner_.AppendText(path, text);
     }
-    Status ReadText(const std::string& path, std::string& text) override {
+    Status ReadText(const std::string& path, std::size_t count, std::string& text) override {
         if (const Fault* f = Hit(Op::ReadText, path)) return Failure(*f, "ReadFile");
-        return inner_.ReadText(path, text);
+        return inner_.ReadText(path, count, text);
     }
     Status ReadBytes(const std::string& path, std::string& bytes) override {
         if (const Fault* f = Hit(Op::ReadBytes, path)) return Failure(*f, "ReadFile");

@@ -94,6 +94,7 @@ EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::s
 
 EngineStatus FakeEngine::Quit() {
     calls.push_back("Quit");
+    if (onQuit) onQuit();
     return quit;
 }
 

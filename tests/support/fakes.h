@@ -82,10 +82,8 @@ public:
         activatedTitle = appTitle;
         return earlierWindowFound;
     }
-    bool UnattendedRunning() override { return unattendedRunning; }
     bool anotherRunning = false;
     bool earlierWindowFound = false;
-    bool unattendedRunning = false;
     std::string activatedTitle;
 };
 
@@ -206,6 +204,7 @@ public:
     std::vector<std::string> calls;
     // Runs as each call begins: the test changes the world at that moment.
     std::function<void(const std::string& call)> onCall;
+    std::function<void()> onQuit;
 
     static constexpr const char* kCompactedMark = "|compacted";
 

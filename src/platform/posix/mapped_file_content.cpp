@@ -102,9 +102,10 @@ Status MappedFileSystem::AppendText(const std::string& path, const std::string& 
     return Status::Ok();
 }
 
-Status MappedFileSystem::ReadText(const std::string& path, std::string& text) {
+Status MappedFileSystem::ReadText(const std::string& path, std::size_t count, std::string& text) {
     std::string bytes;
-    if (Status read = ReadBytes(path, bytes); !read) return read;
+    std::uint64_t size = 0;
+    if (Status read = ReadHead(path, count, bytes, size); !read) return read;
     text = DecodeTextFile(bytes, Cp1252ToUtf8);
     return Status::Ok();
 }

@@ -29,7 +29,7 @@ public:
     Status Replace(const std::string& from, const std::string& to) override;
     Status WriteText(const std::string& path, const std::string& text) override;
     Status AppendText(const std::string& path, const std::string& text) override;
-    Status ReadText(const std::string& path, std::string& text) override;
+    Status ReadText(const std::string& path, std::size_t count, std::string& text) override;
     Status ReadBytes(const std::string& path, std::string& bytes) override;
     Status Flush(const std::string& path) override;
     Status Link(const std::string& existing, const std::string& newName) override;

@@ -240,9 +240,10 @@ Status Win32FileSystem::AppendText(const std::string& path, const std::string& t
     return Status::Ok();
 }
 
-Status Win32FileSystem::ReadText(const std::string& path, std::string& text) {
+Status Win32FileSystem::ReadText(const std::string& path, std::size_t count, std::string& text) {
     std::string bytes;
-    if (Status read = ReadBytes(path, bytes); !read) return read;
+    std::uint64_t size = 0;
+    if (Status read = ReadHead(path, count, bytes, size); !read) return read;
     text = DecodeTextFile(bytes, FromAnsi);
     return Status::Ok();
 }

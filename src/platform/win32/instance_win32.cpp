@@ -69,8 +69,7 @@ LRESULT CALLBACK AppWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 }  // namespace
 
-Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName)
-    : unattendedName_(std::wstring(mutexName) + L".Reparar") {
+Win32Instance::Win32Instance(HINSTANCE module, const wchar_t* appTitle, const wchar_t* mutexName) {
     mutex_.Reset(::CreateMutexW(nullptr, FALSE, mutexName));
     const DWORD error = ::GetLastError();
     // Access denied: the mutex exists, made by a copy that runs elevated or as
@@ -113,14 +112,8 @@ bool Win32Instance::ActivatePrevious(const std::string& appTitle) {
     return true;
 }
 
-bool Win32Instance::UnattendedRunning() {
-    const UniqueHandle probe(::OpenMutexW(SYNCHRONIZE, FALSE, unattendedName_.c_str()));
-    // Refused: it exists, held by a copy running as another user.
-    return probe || ::GetLastError() == ERROR_ACCESS_DENIED;
-}
-
 void Win32Instance::MarkUnattended() {
-    unattendedMutex_.Reset(::CreateMutexW(nullptr, FALSE, unattendedName_.c_str()));
+    ::SetWindowTextW(appWindow_.Get(), kUnattendedWindowTitle);
     close_.unattended = true;
     ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&close_));
 }

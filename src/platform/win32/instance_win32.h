@@ -9,9 +9,13 @@
 
 namespace corvane::win32 {
 
-// Global: one copy per computer. A scheduled run works in a session of its
-// own, and a copy in the user's session must count it (and it that copy).
+// Global: one copy per computer, as written. A copy in another session
+// counts, though its window cannot be raised from here: the later copy then
+// goes on, and the run lock keeps their work apart.
 inline constexpr wchar_t kSingleInstanceMutexName[] = L"Global\\Corvane.SingleInstance";
+// The hidden window's caption in the run nobody watches: never the title a
+// later copy searches for.
+inline constexpr wchar_t kUnattendedWindowTitle[] = L"Corvane /reparar";
 
 // Each running copy keeps a hidden top-level application window of class
 // "ThunderRT6Main" captioned with the application title, and owns its main
@@ -33,11 +37,12 @@ public:
 
     bool AnotherIsRunning() override { return anotherRunning_; }
     bool ActivatePrevious(const std::string& appTitle) override;
-    bool UnattendedRunning() override;
 
-    // This copy is the run nobody watches: later copies can tell, and a close
-    // request (a task ended, a shutdown) ends the run after the step under
-    // way, through the message pump, instead of the process at once.
+    // This copy is the run nobody watches: its hidden window takes another
+    // caption, so a copy started by hand finds no window to hand over to and
+    // goes on, and a close request (a task ended, a shutdown) ends the run
+    // after the step under way, through the message pump, instead of the
+    // process at once.
     void MarkUnattended();
 
     HWND AppWindow() const { return appWindow_.Get(); }
@@ -46,9 +51,7 @@ public:
     void SetCloseEnd(Process& process);
 
 private:
-    std::wstring unattendedName_;
     UniqueHandle mutex_;
-    UniqueHandle unattendedMutex_;
     bool anotherRunning_ = false;
     CloseRequest close_;
     UniqueWindow appWindow_;

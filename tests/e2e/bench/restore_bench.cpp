@@ -35,7 +35,6 @@ struct NoDialogs : Dialogs {
 struct NoInstance : Instance {
     bool AnotherIsRunning() override { return false; }
     bool ActivatePrevious(const std::string&) override { return false; }
-    bool UnattendedRunning() override { return false; }
 };
 struct NoProcess : Process {
     void End(int) override {}

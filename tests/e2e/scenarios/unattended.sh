@@ -106,8 +106,8 @@ usage_error() {
   expect_eq "$(wait_exit corvane 30)" 0 "exit code of -REPARAR"
 }
 
-# A second /reparar while the first waits on a lock file ends at once with
-# 3; the first goes on once the lock file is gone.
+# A second /reparar while the first waits on a lock file meets the first
+# one's run lock and ends with 3; the first goes on once the lock file is gone.
 second_run() {
   start second_run
   databases Keystone
@@ -118,7 +118,8 @@ second_run() {
   wait_until 20 "the first run to wait on the lock file" waiting || fail "the first run did not wait"
   start_program second "$PROGRAM_PATH" /reparar
   expect_eq "$(wait_exit second 20)" 3 "exit code of the second run"
-  expect_log "Fin: ya hay otra copia en marcha (codigo de salida 3)"
+  expect_log "Corvane ya esta trabajando en estas bases desde MONITOR (/reparar, desde las "
+  expect_log "Fin: otra ejecucion trabaja en las bases (codigo de salida 3)"
   rm "$SHARED/Keystone abc $NUMBER.ldb"
   expect_eq "$(wait_exit first 30)" 0 "exit code of the first run"
 }
@@ -138,15 +139,17 @@ close_during_wait() {
   before=$(md5sum <"$SHARED/Keystone abc $NUMBER.mdb")
   start_program corvane "$PROGRAM_PATH" /reparar
   wait_until 20 "the run to wait on the lock file" waiting_on_lock || fail "the run did not wait"
-  drv close --class ThunderRT6Main --title Corvane --hidden >/dev/null || fail "could not send the close request"
+  drv close --class ThunderRT6Main --title 'Corvane /reparar' --hidden >/dev/null ||
+    fail "could not send the close request"
   expect_eq "$(wait_exit corvane 20)" 4 "exit code of a run asked to close"
   expect_log "Fin: interrumpido (codigo de salida 4)"
   expect_eq "$(md5sum <"$SHARED/Keystone abc $NUMBER.mdb")" "$before" "the database after the close request"
   expect_eq "$(engine_journal | grep -c CompactDatabase || true)" 0 "compactions after the close request"
 }
 
-# Corvane started by hand while the nightly run works: a box says so, and the
-# nightly run goes on to its end.
+# Corvane started by hand while the nightly run works: the run has no
+# window to hand over to, so the copy opens; its DB REPAIR meets the run
+# lock's message naming the nightly run, and the nightly run goes on to its end.
 start_during_night() {
   start start_during_night
   databases Keystone
@@ -155,19 +158,42 @@ start_during_night() {
   start_program night "$PROGRAM_PATH" /reparar
   wait_until 20 "the run to wait on the lock file" waiting_on_lock || fail "the run did not wait"
   start_program byhand "$PROGRAM_PATH"
+  wait_main_window >/dev/null || fail "the copy started by hand did not open its window"
+  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
   local out
-  out=$(drv box --title 'ATENCION!' --timeout 20) || fail "no box for the start by hand"
-  expect_eq "$(field text <<<"$out")" $'Corvane Esta Reparando las Bases sin Ventana en esta Maquina\r(la Tarea Programada /reparar).\r\rVuelva a Abrirlo Cuando Termine.' "text of the box"
-  drv answer --title 'ATENCION!' --button ok >/dev/null || fail "could not answer the box"
+  out=$(drv box --title 'ATENCION!!!' --timeout 20) || fail "no box for the DB REPAIR by hand"
+  case $(field text <<<"$out") in
+    "Corvane ya esta trabajando en estas bases desde MONITOR (/reparar, desde las "*) ;;
+    *) fail "text of the box: $(field text <<<"$out")" ;;
+  esac
+  drv answer --title 'ATENCION!!!' --button ok >/dev/null || fail "could not answer the box"
+  drv close --class CorvaneFMain >/dev/null || fail "could not close the main window"
   expect_eq "$(wait_exit byhand 20)" 0 "exit code of the start by hand"
   rm "$SHARED/Keystone abc $NUMBER.ldb"
   expect_eq "$(wait_exit night 30)" 0 "exit code of the nightly run"
 }
 
+# An idle window left open on the nightly machine costs no night: the run
+# compacts and ends with 0, and the window stays as it was.
+window_open() {
+  start window_open
+  databases Keystone Pantry
+  start_program idle "$PROGRAM_PATH"
+  wait_main_window >/dev/null || fail "the main window did not appear"
+  start_program night "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit night 60)" 0 "exit code of the nightly run"
+  expect_log "Fin: todas las bases reparadas o compactadas (codigo de salida 0)"
+  expect_eq "$(engine_journal | grep -c $'^first\tCompactDatabase\t.*\tok$')" 2 "compactions"
+  if has_ended idle; then fail "the idle copy ended"; fi
+  drv close --class CorvaneFMain >/dev/null || fail "could not close the idle window"
+  expect_eq "$(wait_exit idle 10)" 0 "exit code of the idle copy"
+}
+
 case ${1:-} in
-  main_machine | duplicates | held_open | usage_error | second_run | close_during_wait | start_during_night) "$1" ;;
+  main_machine | duplicates | held_open | usage_error | second_run | close_during_wait | start_during_night | \
+    window_open) "$1" ;;
   *)
-    echo "usage: $0 main_machine|duplicates|held_open|usage_error|second_run|close_during_wait|start_during_night" >&2
+    echo "usage: $0 main_machine|duplicates|held_open|usage_error|second_run|close_during_wait|start_during_night|window_open" >&2
     exit 2
     ;;
 esac
