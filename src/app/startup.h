@@ -5,7 +5,6 @@
 
 namespace corvane {
 
-constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
 // What a second copy says when the copy that runs has no window it can raise.
 constexpr const char* kAlreadyWorkingHere =

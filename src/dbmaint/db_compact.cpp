@@ -4,10 +4,11 @@
 #include <cstdio>
 
 #include "app/debug_log.h"
-#include "app/startup.h"
+#include "app/program.h"
 #include "dbmaint/database_kinds.h"
 #include "dbmaint/db_password.h"
 #include "dbmaint/kept_generations.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/run_history.h"
 #include "dbmaint/shared_logs.h"
 #include "dbmaint/traffic_light.h"
@@ -63,8 +64,9 @@ Status StillInUse(int limitSeconds) {
 // The wait before a row. A close request leaves the row skipped; a database
 // still locked past the run's limit fails its row, with its records.
 WaitEnd WaitForRow(DatabaseRun& run, const std::string& path, const RowTexts& row, HistoryRow& record) {
-    const WaitEnd waited = TrafficLight(run.context, run.waiter, run.window, run.progress, path, row.label,
-                                        run.waitLimitSeconds);
+    const LockWait wait = TrafficLight(run, path, row.label);
+    const WaitEnd waited = wait.end;
+    record.Waited(wait.seconds, wait.holders);
     if (waited == WaitEnd::ProgramEnding) {
         record.Skipped(kClosedWhileWaiting);
     } else if (waited == WaitEnd::TimedOut) {
@@ -282,6 +284,8 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
     }
 
     run.progress.SetStatus({});
+    // Done with the databases: a summary left open must not keep other runs out.
+    run.frame.ReleaseLock();
     if (!summaries.ok.empty()) Tell(context.dialogs, kAppTitle, summaries.ok);
     if (!summaries.errors.empty()) Tell(context.dialogs, kAppTitle, summaries.errors);
     return result;

@@ -2,8 +2,8 @@
 
 #include "app/debug_log.h"
 #include "dbmaint/db_compact.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/run_history.h"
-#include "dbmaint/run_lock.h"
 #include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -92,8 +92,8 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::Duplicates;
     }
 
-    // Held until the run returns: the boxes of its results are part of it.
-    const RunLockTaken taken = TakeRunLock(context, folder, run.kind);
+    // Held by the run's frame for the rows, and let go before their result boxes.
+    const RunLockTaken taken = run.frame.TakeLock(folder, run.kind);
     if (taken.end != RunLockEnd::Held) {
         Tell(context.dialogs, "ATENCION!!!", taken.message, Icon::Stop);
         return taken.end == RunLockEnd::HeldElsewhere ? RepairOutcome::AnotherRunning
@@ -110,6 +110,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     // The first call starts the database application when it is not running.
     run.progress.SetStatus({RunAction::StartingEngine});
     if (const EngineStatus started = run.engine.Version(version); !started) {
+        run.frame.ReleaseLock();
         ShowEngineMissing(context, started.status);
         return RepairOutcome::EngineMissing;
     }

@@ -1,44 +1,36 @@
 #include "dbmaint/unattended_run.h"
 
-#include "app/build_config.h"
 #include "app/startup.h"
 #include "dbmaint/engine_end.h"
 #include "dbmaint/repair_request.h"
-#include "dbmaint/run_history.h"
 
 namespace corvane {
 
 int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter, const std::function<void()>& started) {
     RunLog log(context);
     UnattendedDialogs dialogs(log);
-    UnattendedProcess process(log, context.process);
-    AppContext unattended{context.state, context.files,    dialogs,       context.system,     context.clock,
-                          context.instance, process,       context.programFolder, context.programName};
-    log.Record("Inicio: /reparar, " + std::string(kAppTitle) + " v" + std::to_string(build::kVersionMajor) + "." +
-               std::to_string(build::kVersionMinor) + "." + std::to_string(build::kVersionRevision));
+    UnattendedProcess process(context.process);
+    // The start and the end frame the start-up too.
+    RunFrame frame(context.With(dialogs).With(process), nullptr, ExitText(kExitNothingDone));
+    frame.Start(kRunUnattended);
     int exitCode = kExitNothingDone;
-    switch (RunStartup(unattended, StartupMode::Unattended)) {
+    switch (RunStartup(frame.Context(), StartupMode::Unattended)) {
         case StartupOutcome::AnotherCopyRunning: exitCode = kExitAnotherRunning; break;
         case StartupOutcome::EndProgram: exitCode = kExitNothingDone; break;
         case StartupOutcome::ShowMainWindow:
             started();
-            exitCode = RunUnattendedRepair(unattended, engine, waiter, log);
+            exitCode = RunUnattendedRepair(frame, engine, waiter);
             break;
     }
     // Before the last record: no server of the engine stays behind the run.
     QuitEngine(engine, &context);
-    log.Record(EndRecord(exitCode));
+    frame.End(ExitText(exitCode));
     return exitCode;
 }
 
-int RunUnattendedRepair(AppContext& context, DbEngine& engine, Waiter& waiter, RunLog& log) {
+int RunUnattendedRepair(RunFrame& frame, DbEngine& engine, Waiter& waiter) {
     NoMainWindow window;
-    // The start and the end are the caller's records: they frame the
-    // start-up too.
-    RunHistory history(context, log);
-    RecordedProgress progress(history, nullptr);
-    DatabaseRun run{context, engine, waiter, window, progress, history, kUnattendedWaitLimitSeconds,
-                    kRunUnattended};
+    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunUnattended, kUnattendedWaitLimitSeconds);
     return ExitCodeOf(LBLDBREPAIRFG_Click(run));
 }
 
@@ -53,7 +45,9 @@ int ExitCodeOf(RepairOutcome outcome) {
     }
 }
 
-std::string EndRecord(int exitCode) {
+std::string EndRecord(int exitCode) { return "Fin: " + ExitText(exitCode); }
+
+std::string ExitText(int exitCode) {
     const char* meaning = "";
     switch (exitCode) {
         case kExitDone: meaning = "todas las bases reparadas o compactadas"; break;
@@ -64,7 +58,7 @@ std::string EndRecord(int exitCode) {
         case kExitUsage: meaning = "uso incorrecto"; break;
         default: break;
     }
-    return "Fin: " + std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
+    return std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
 }
 
 Answer UnattendedDialogs::Show(const MessageBoxRequest& request) {
@@ -73,11 +67,6 @@ Answer UnattendedDialogs::Show(const MessageBoxRequest& request) {
     log_.Record((question ? "Pregunta \"" : "Mensaje \"") + request.title + "\": " + request.text +
                 (question ? "\r-> No" : ""));
     return answer;
-}
-
-void UnattendedProcess::End(int) {
-    log_.Record(EndRecord(kExitNothingDone));
-    real_.End(kExitNothingDone);
 }
 
 }  // namespace corvane
