@@ -195,6 +195,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
 bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
     lostInRow = lost ? lostInRow + 1 : 0;
     if (lostInRow < 2) return false;
+    run.frame.ReleaseLock();  // the run stops here
     Tell(run.context.dialogs, "ATENCION!!!",
          "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
          "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"

@@ -41,7 +41,6 @@ public:
     RunLockTaken TakeLock(const std::string& folder, const char* kind);
     // Done with the databases: before any result box.
     void ReleaseLock() { lock_.reset(); }
-    bool HoldsLock() const { return lock_ != nullptr; }
 
     // The lock let go, then "Fin: <how>", once.
     void End(const std::string& how);
