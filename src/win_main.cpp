@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "app/command_line.h"
+#include "app/program.h"
 #include "app/run_log.h"
 #include "app/startup.h"
 #include "base/utf.h"
@@ -115,7 +116,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
 
     win32::MessagePump pump;
     win32::Win32Waiter waiter(pump);
-    RestoreModel restoreModel(context, waiter);
+    RestoreModel restoreModel(context, engine, waiter);
     DatabaseActions actions(context, engine, waiter, restoreModel);
     MainModel model(context, actions);
     MainView view(model, pump, module, instance.AppWindow());

@@ -24,6 +24,16 @@ struct AppContext {
     Process& process;
     std::string programFolder;  // no trailing backslash unless a drive root
     std::string programName;    // the executable's name without extension
+
+    // The same context with one of the outside world's parts put in another's
+    // place: a run that records its boxes, or closes its records before the
+    // program ends.
+    AppContext With(Dialogs& other) const {
+        return {state, files, other, system, clock, instance, process, programFolder, programName};
+    }
+    AppContext With(Process& other) const {
+        return {state, files, dialogs, system, clock, instance, other, programFolder, programName};
+    }
 };
 
 // The executable's folder and name from the path the OS reports. Network paths

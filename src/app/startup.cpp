@@ -5,6 +5,7 @@
 #include "app/language_store.h"
 #include "app/main_machine.h"
 #include "app/platform_detect.h"
+#include "app/program.h"
 #include "base/text.h"
 #include "base/text_file.h"
 #include "platform/dialogs.h"
@@ -22,8 +23,7 @@ Answer AskDeveloper(AppContext& context, const std::string& text) {
 }  // namespace
 
 void SetVersionTexts(ProgramState& state, int major, int minor, int revision) {
-    state.versionString =
-        "v" + std::to_string(major) + "." + std::to_string(minor) + "." + std::to_string(revision);
+    state.versionString = VersionString(major, minor, revision);
     state.shortVersion = std::to_string(major);
     state.versionTitle = "(" + state.versionString + ")(" + state.platformLabel + ")";
 }

@@ -5,7 +5,6 @@
 
 namespace corvane {
 
-constexpr const char* kAppTitle = "Corvane";
 constexpr const char* kDevMachineMarker = "K305";
 enum class StartupOutcome { ShowMainWindow, EndProgram };
 

@@ -9,11 +9,13 @@
 
 namespace corvane {
 
+class RunFrame;
 class RunHistory;
 
-// What a repair run works with beyond the program's context: the engine and
-// the one-second wait, the screen it runs behind, the history it leaves,
-// and how its run lock names it to other runs.
+// What a run on the databases works with beyond the program's context: the
+// engine and the one-second wait, the screen it runs behind, the history it
+// leaves, the frame that holds its run lock, and how that lock names it to
+// other runs. A frame makes one (RunIn).
 struct DatabaseRun {
     AppContext& context;
     DbEngine& engine;
@@ -21,6 +23,7 @@ struct DatabaseRun {
     MainWindowPort& window;
     ProgressPort& progress;
     RunHistory& history;
+    RunFrame& frame;
     // The run nobody watches gives up on a database still locked after this
     // many seconds; 0: the interactive run's wait, as long as it takes.
     int waitLimitSeconds = 0;

@@ -5,11 +5,12 @@
 #include <functional>
 
 #include "app/debug_log.h"
-#include "app/startup.h"
+#include "app/program.h"
 #include "dbmaint/database_kinds.h"
 #include "dbmaint/database_size.h"
 #include "dbmaint/db_password.h"
 #include "dbmaint/kept_generations.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/run_history.h"
 #include "dbmaint/safe_swap.h"
 #include "dbmaint/shared_logs.h"
@@ -66,8 +67,9 @@ Status StillInUse(int limitSeconds) {
 // The wait before a row. A close request leaves the row skipped; a database
 // still locked past the run's limit fails its row, with its records.
 WaitEnd WaitForRow(DatabaseRun& run, const std::string& path, const RowTexts& row, HistoryRow& record) {
-    const WaitEnd waited = TrafficLight(run.context, run.waiter, run.window, run.progress, path, row.label,
-                                        run.waitLimitSeconds);
+    const LockWait wait = TrafficLight(run, path, row.label);
+    const WaitEnd waited = wait.end;
+    record.Waited(wait.seconds, wait.holders);
     if (waited == WaitEnd::ProgramEnding) {
         record.Skipped(kClosedWhileWaiting);
     } else if (waited == WaitEnd::TimedOut) {
@@ -200,6 +202,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
 bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
     lostInRow = lost ? lostInRow + 1 : 0;
     if (lostInRow < 2) return false;
+    run.frame.ReleaseLock();  // the run stops here
     Tell(run.context.dialogs, "ATENCION!!!",
          "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
          "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"

@@ -1,10 +1,10 @@
 #include "dbmaint/db_repair.h"
 
 #include "app/debug_log.h"
-#include "app/startup.h"
+#include "app/program.h"
 #include "dbmaint/db_compact.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/run_history.h"
-#include "dbmaint/run_lock.h"
 #include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -93,9 +93,8 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         return RepairOutcome::Duplicates;
     }
 
-    // Held for the rows; let go before the boxes that follow them, so a box
-    // left open on this machine keeps no other run (the night's) away.
-    RunLockTaken taken = TakeRunLock(context, folder, run.kind);
+    // Held by the run's frame for the rows, and let go before their result boxes.
+    const RunLockTaken taken = run.frame.TakeLock(folder, run.kind);
     if (taken.end != RunLockEnd::Held) {
         Tell(context.dialogs, "ATENCION!!!", taken.message, Icon::Stop);
         return taken.end == RunLockEnd::HeldElsewhere ? RepairOutcome::AnotherRunning
@@ -112,7 +111,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
     // The first call starts the database application when it is not running.
     run.progress.SetStatus({RunAction::StartingEngine});
     if (const EngineStatus started = run.engine.Version(version); !started) {
-        taken.lock.reset();
+        run.frame.ReleaseLock();
         ShowEngineMissing(context, started.status);
         return RepairOutcome::EngineMissing;
     }
@@ -127,7 +126,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
         run.history.Note(why);
         result = DBCOMPACT40(run, folder, scan);
     }
-    taken.lock.reset();
+    run.frame.ReleaseLock();
     for (const std::string& box : result.closingBoxes) Tell(context.dialogs, kAppTitle, box);
     if (result.programEnding) return RepairOutcome::ProgramEnding;
     if (result.failed > 0) return RepairOutcome::SomeFailed;

@@ -17,10 +17,6 @@ public:
     // LBLMSG, the message label.
     virtual bool MessageVisible() const = 0;
     virtual void ShowMessageText(const std::string& text, double fontPoints) = 0;  // painted at once
-
-    // The restore screen stands in the main window's place while it is open.
-    virtual void HideForRestore() = 0;
-    virtual void ShowAfterRestore() = 0;
 };
 
 // The main window of a run that has none (a scheduled task, a benchmark):
@@ -31,8 +27,6 @@ public:
     void HideBusy() override {}
     bool MessageVisible() const override { return false; }
     void ShowMessageText(const std::string&, double) override {}
-    void HideForRestore() override {}
-    void ShowAfterRestore() override {}
 };
 
 }  // namespace corvane

@@ -1,5 +1,7 @@
 #include "dbmaint/repair_request.h"
 
+#include "base/text.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/shared_drive.h"
 
 namespace corvane {
@@ -10,6 +12,18 @@ RepairOutcome LBLDBREPAIRFG_Click(DatabaseRun& run) {
         ReachSharedDrive(run.context, WhenDeclined::Stay) ? DBRepair(run) : RepairOutcome::NoConnection;
     run.window.HideBusy();
     return outcome;
+}
+
+RestoreResult RestoreRequest(DatabaseRun& run, const RestoreChoice& choice) {
+    // The databases' folder is the live database's; another run working in
+    // it (from any machine) keeps this one from touching anything.
+    const RunLockTaken taken = run.frame.TakeLock(FolderOf(choice.livePath), run.kind);
+    if (taken.end != RunLockEnd::Held) return {RestoreEnd::Refused, taken.message};
+    run.frame.Start(std::string(run.kind) + " " + choice.name);
+    const RestoreResult result = RestoreBackup(run, choice.kindIndex, choice.backupPath, choice.livePath);
+    run.history.Restored(choice.name, choice.backupPath, choice.livePath, result);
+    run.frame.End(result.end == RestoreEnd::Restored ? "base restaurada" : "no se restauro nada");
+    return result;
 }
 
 std::string OutcomeText(RepairOutcome outcome) {

@@ -209,8 +209,10 @@ Status CheckBackupFile(FileSystem& files, const std::string& backupPath) {
     return Status::Ok();
 }
 
-RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                            int kindIndex, const std::string& backupPath, const std::string& livePath) {
+RestoreResult RestoreBackup(DatabaseRun& run, int kindIndex, const std::string& backupPath,
+                            const std::string& livePath) {
+    AppContext& context = run.context;
+    ProgressPort& progress = run.progress;
     // Nothing is waited on or touched for another kind's backup, or a file
     // that could never be a database.
     Status checked = CheckBackupKind(kindIndex, backupPath);
@@ -226,7 +228,7 @@ RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort&
     // The wait's first ten seconds show no line of their own.
     const RunStatus doing{RunAction::Restoring, NameInRun(livePath)};
     progress.SetStatus(doing);
-    if (TrafficLight(context, waiter, window, progress, livePath, kLabel) == WaitEnd::ProgramEnding) {
+    if (TrafficLight(run, livePath, kLabel).end == WaitEnd::ProgramEnding) {
         return {RestoreEnd::ProgramEnding, {}};
     }
     progress.SetStatus(doing);

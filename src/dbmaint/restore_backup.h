@@ -2,11 +2,8 @@
 #include <string>
 #include <vector>
 
-#include "app/context.h"
-#include "dbmaint/main_window_port.h"
-#include "dbmaint/progress_port.h"
+#include "dbmaint/database_run.h"
 #include "platform/file_system.h"
-#include "platform/waiter.h"
 
 namespace corvane {
 
@@ -50,7 +47,7 @@ Status CheckBackupFile(FileSystem& files, const std::string& backupPath);
 // with its progress, its flush, and one rename. A refusal or a failure
 // anywhere leaves the live database and every kept one as they were and
 // writes the restore failure record to Errors.txt.
-RestoreResult RestoreBackup(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                            int kindIndex, const std::string& backupPath, const std::string& livePath);
+RestoreResult RestoreBackup(DatabaseRun& run, int kindIndex, const std::string& backupPath,
+                            const std::string& livePath);
 
 }  // namespace corvane

@@ -1,19 +1,17 @@
 #include "dbmaint/run_history.h"
 
-#include "app/startup.h"
+#include "app/program.h"
 #include "dbmaint/database_kinds.h"
 #include "dbmaint/database_size.h"
 #include "platform/clock.h"
-#include "platform/dialogs.h"
 
 namespace corvane {
 
 void RunHistory::Start(const std::string& asked) {
     running_ = true;
     lastNews_ = {};
-    wait_ = {};
     nearLimit_.clear();
-    log_.Record("Inicio: " + asked + ", " + kAppTitle + " " + context_.state.versionString);
+    log_.Record("Inicio: " + asked + ", " + ProgramVersion());
 }
 
 void RunHistory::End(const std::string& how) {
@@ -24,7 +22,6 @@ void RunHistory::End(const std::string& how) {
 }
 
 void RunHistory::Status(const RunStatus& status) {
-    if (status.action == RunAction::Waiting) wait_ = status;
     RunStatus news = status;
     news.secondsWaited = 0;
     if (status.action == RunAction::None || news == lastNews_) return;
@@ -48,22 +45,10 @@ void RunHistory::Restored(const std::string& name, const std::string& backupPath
     if (record.end == RestoreEnd::Restored) CheckSize(record.name, record.size);
 }
 
-RunStatus RunHistory::TakeWait(const std::string& name) {
-    if (wait_.action != RunAction::Waiting || wait_.kind != name) return {};
-    RunStatus taken = std::move(wait_);
-    wait_ = {};
-    return taken;
-}
-
 void RunHistory::CheckSize(const std::string& name, std::optional<std::uint64_t> size) {
     if (!size || !NearSizeLimit(*size)) return;
     nearLimit_.push_back({name, *size});
     log_.Record(LimitRecordText(nearLimit_.back()));
-}
-
-void TellNearLimit(AppContext& context, const RunHistory& history) {
-    if (history.NearLimit().empty()) return;
-    Tell(context.dialogs, "ATENCION!!!", LimitBoxText(history.NearLimit()), Icon::Warning, true);
 }
 
 HistoryRow::HistoryRow(RunHistory& history, RunAction action, const std::string& path)
@@ -78,6 +63,10 @@ void HistoryRow::Begin() {
     began_ = history_.Context().clock.Now();
 }
 
+void HistoryRow::Waited(int seconds, const std::vector<std::string>& holders) {
+    if (seconds > 0) row_.wait = {RunAction::Waiting, row_.name, 0, 0, seconds, holders};
+}
+
 void HistoryRow::Done() { End(RowEnd::Done, {}); }
 void HistoryRow::Failed(const Status& why) { End(RowEnd::Failed, why.Describe()); }
 void HistoryRow::Skipped(const std::string& why) { End(RowEnd::Skipped, why); }
@@ -89,7 +78,6 @@ void HistoryRow::End(RowEnd end, const std::string& reason) {
     row_.after = DatabaseSize(context.files, path_);
     const long long seconds = begun_ ? SecondsBetween(began_, context.clock.Now()) : 0;
     row_.seconds = seconds > 0 ? static_cast<int>(seconds) : 0;
-    row_.wait = history_.TakeWait(row_.name);
     history_.Row(row_);
 }
 
@@ -100,11 +88,6 @@ void RecordedProgress::SetStatus(const RunStatus& status) {
 
 void RecordedProgress::SetCopyProgress(int percent) {
     if (screen_ != nullptr) screen_->SetCopyProgress(percent);
-}
-
-void RecordedEnd::End(int exitCode) {
-    if (history_.Running()) history_.End("el programa se cerro antes de terminar");
-    real_.End(exitCode);
 }
 
 }  // namespace corvane

@@ -7,7 +7,6 @@
 #include "base/date_time.h"
 #include "dbmaint/progress_port.h"
 #include "dbmaint/run_records.h"
-#include "platform/process.h"
 #include "platform/status.h"
 
 namespace corvane {
@@ -41,9 +40,6 @@ public:
     // The databases past the warning size so far, in the run's order.
     const std::vector<LargeDatabase>& NearLimit() const { return nearLimit_; }
 
-    // The wait last shown on the database of that name, once.
-    RunStatus TakeWait(const std::string& name);
-
     AppContext& Context() { return context_; }
 
 private:
@@ -53,13 +49,8 @@ private:
     RunLog& log_;
     bool running_ = false;
     RunStatus lastNews_;
-    RunStatus wait_;
     std::vector<LargeDatabase> nearLimit_;
 };
-
-// After an interactive run's result boxes: one box naming every database
-// past the warning size, with what to do. Nothing when there is none.
-void TellNearLimit(AppContext& context, const RunHistory& history);
 
 // One database's row as the history times and measures it: made when the
 // row comes up, begun when the work starts (after any wait), ended once.
@@ -68,6 +59,9 @@ public:
     HistoryRow(RunHistory& history, RunAction action, const std::string& path);
 
     void Begin();  // the size before and the clock
+    // The wait before the row as its status line last showed it: its
+    // seconds and who held the database. 0: none was shown.
+    void Waited(int seconds, const std::vector<std::string>& holders);
     void Done();
     void Failed(const Status& why);
     void Skipped(const std::string& why);
@@ -96,16 +90,5 @@ private:
     ProgressPort* screen_;
 };
 
-// The program's end during a run (duplicates, an incompatible database):
-// the history gets its "Fin" before the program goes.
-class RecordedEnd : public Process {
-public:
-    RecordedEnd(RunHistory& history, Process& real) : history_(history), real_(real) {}
-    void End(int exitCode) override;
-
-private:
-    RunHistory& history_;
-    Process& real_;
-};
 
 }  // namespace corvane

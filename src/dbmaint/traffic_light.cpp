@@ -90,8 +90,9 @@ std::optional<std::string> LockContentOf(std::string_view bytes) {
     return last;
 }
 
-WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                     const std::string& path, const std::string& label, int limitSeconds) {
+LockWait TrafficLight(DatabaseRun& run, const std::string& path, const std::string& label) {
+    AppContext& context = run.context;
+    const int limitSeconds = run.waitLimitSeconds;
     const std::string lockPath = path.substr(0, path.size() >= 3 ? path.size() - 3 : 0) + "ldb";
     const std::string& computer = context.state.computerName;
     const std::string waitedOn = NameInRun(path);
@@ -104,14 +105,19 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
     std::string lockContent;
     std::vector<std::string> holders;
     std::optional<FileTime> firstCreated;
+    LockWait shown;  // as the status line last showed it
+    const auto ended = [&shown](WaitEnd end) {
+        shown.end = end;
+        return shown;
+    };
 
     for (;;) {
         // A share that cannot be reached finds nothing either: the caller's
         // own work meets it and reports it.
-        if (!context.files.Exists(lockPath)) return WaitEnd::Free;
+        if (!context.files.Exists(lockPath)) return ended(WaitEnd::Free);
         if (limitSeconds > 0 && seconds >= limitSeconds) {
             AppendDebugLine(context, "TrafficLight: " + lockPath + " sigue ahi tras " + std::to_string(seconds) + " s");
-            return WaitEnd::TimedOut;
+            return ended(WaitEnd::TimedOut);
         }
 
         FileTime created = 0;
@@ -125,8 +131,8 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
             // Locked, gone since the lookup, or no permission: the counts stay
             // as they are, so the minute is not restarted by a bad read.
             logs.ToErrorLog({path, label, read.Describe(), lockContent, computer, kRecordEnd});
-            if (++errors > kReadFailures) return WaitEnd::GaveUp;
-            if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
+            if (++errors > kReadFailures) return ended(WaitEnd::GaveUp);
+            if (!run.waiter.WaitOneSecond()) return ended(WaitEnd::ProgramEnding);
             ++seconds;
             continue;
         }
@@ -144,7 +150,7 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
                     logs.ToErrorLog({path, label, deleted.Describe(), "TRAFFICLIGHTCOUNTER: " + std::to_string(unchanged),
                                      lockContent, computer, kRecordEnd});
                 }
-                return WaitEnd::LeftOver;
+                return ended(WaitEnd::LeftOver);
             }
             // Reopened during the last minute: someone is working in it. The
             // next minute is measured from this file, so a lock file that was
@@ -158,15 +164,17 @@ WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window
 
         // Where a run spent its time, for whoever reads the debug log.
         if (waits == 0) AppendDebugLine(context, "TrafficLight: esperando " + lockPath + ", " + label);
-        if (!waiter.WaitOneSecond()) return WaitEnd::ProgramEnding;
+        if (!run.waiter.WaitOneSecond()) return ended(WaitEnd::ProgramEnding);
         ++waits;
         ++seconds;
         if (waits > kQuietWaits) {
-            if (window.MessageVisible()) {
-                window.ShowMessageText("\r" + path + "\r" + label + "\r" + computer + "\r" + std::to_string(waits),
+            if (run.window.MessageVisible()) {
+                run.window.ShowMessageText("\r" + path + "\r" + label + "\r" + computer + "\r" + std::to_string(waits),
                                        kCaptionPoints);
             }
-            progress.SetStatus({RunAction::Waiting, waitedOn, 0, 0, waits, holders});
+            shown.seconds = waits;
+            shown.holders = holders;
+            run.progress.SetStatus({RunAction::Waiting, waitedOn, 0, 0, waits, holders});
         }
     }
 }

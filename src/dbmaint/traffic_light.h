@@ -4,10 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/context.h"
-#include "dbmaint/main_window_port.h"
-#include "dbmaint/progress_port.h"
-#include "platform/waiter.h"
+#include "dbmaint/database_run.h"
 
 namespace corvane {
 
@@ -18,6 +15,15 @@ enum class WaitEnd {
     GaveUp,         // sixteen failed reads: the caller goes on as if the database were free
     TimedOut,       // still locked when the caller's bound ran out
     ProgramEnding,  // the program is closing: the caller stops too
+};
+
+// A wait as it ended, and as its status line last showed it: the seconds
+// waited and the computers named then; 0 and none when the wait was too
+// short to show.
+struct LockWait {
+    WaitEnd end = WaitEnd::Free;
+    int seconds = 0;
+    std::vector<std::string> holders;
 };
 
 // The computers named in a lock file, in slot order, each once (letter case
@@ -35,15 +41,15 @@ std::optional<std::string> LockContentOf(std::string_view bytes);
 // sixty waits is left over from a machine that stopped: it is recorded under
 // the database's folder in "TL\<computer> TL.txt" and deleted. Read failures
 // go to the folder's "Errors.txt"; the sixteenth ends the wait. label names
-// the caller in the records and in LBLMSG's caption.
+// the caller in the records and in LBLMSG's caption, on run's window.
 //
 // From the eleventh wait on, the status line says what is waited on and who
 // holds it. The last such line stays when this returns: the caller sets its
 // own next.
 //
-// limitSeconds, when not 0, bounds the wait: a lock file still there after
-// that many one-second waits ends it TimedOut, whatever its times say.
-WaitEnd TrafficLight(AppContext& context, Waiter& waiter, MainWindowPort& window, ProgressPort& progress,
-                     const std::string& path, const std::string& label, int limitSeconds = 0);
+// The run's waitLimitSeconds, when not 0, bounds the wait: a lock file still
+// there after that many one-second waits ends it TimedOut, whatever its
+// times say.
+LockWait TrafficLight(DatabaseRun& run, const std::string& path, const std::string& label);
 
 }  // namespace corvane

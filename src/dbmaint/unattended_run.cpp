@@ -3,29 +3,30 @@
 #include <exception>
 #include <optional>
 
-#include "app/build_config.h"
 #include "app/startup.h"
 #include "dbmaint/engine_end.h"
 #include "dbmaint/repair_request.h"
-#include "dbmaint/run_history.h"
 
 namespace corvane {
 
 int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     RunLog log(context);
     UnattendedDialogs dialogs(log);
-    UnattendedProcess process(log, context.process, engine, context);
-    AppContext unattended{context.state, context.files,    dialogs,       context.system,     context.clock,
-                          context.instance, process,       context.programFolder, context.programName};
-    log.Record("Inicio: /reparar, " + std::string(kAppTitle) + " v" + std::to_string(build::kVersionMajor) + "." +
-               std::to_string(build::kVersionMinor) + "." + std::to_string(build::kVersionRevision));
+    UnattendedProcess process(context.process);
+    // The start and the end frame the start-up too.
+    RunFrame frame(context.With(dialogs).With(process), nullptr, ExitText(kExitNothingDone));
+    // An end on the way (duplicates, a declined local run) asks the engine to
+    // quit before the last record too, so the record is the last word and no
+    // server stays behind it.
+    frame.BeforeProgramEnd([&engine, &context] { QuitEngine(engine, &context); });
+    frame.Start(kRunUnattended);
     int exitCode = kExitNothingDone;
     std::optional<std::string> fault;
     // Nobody is there to see a crash: whatever escapes still leaves its
     // words and an end in the log, and no engine behind.
     try {
-        if (RunStartup(unattended, StartupMode::Unattended) == StartupOutcome::ShowMainWindow) {
-            exitCode = RunUnattendedRepair(unattended, engine, waiter, log);
+        if (RunStartup(frame.Context(), StartupMode::Unattended) == StartupOutcome::ShowMainWindow) {
+            exitCode = RunUnattendedRepair(frame, engine, waiter);
         }
     } catch (const std::exception& error) {
         fault = error.what();
@@ -35,21 +36,16 @@ int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     // Before the last record: no server of the engine stays behind the run.
     QuitEngine(engine, &context);
     if (fault) {
-        log.Record(InternalErrorRecord(*fault));
+        frame.End(InternalErrorText(*fault));
         return kExitSomeFailed;
     }
-    log.Record(EndRecord(exitCode));
+    frame.End(ExitText(exitCode));
     return exitCode;
 }
 
-int RunUnattendedRepair(AppContext& context, DbEngine& engine, Waiter& waiter, RunLog& log) {
+int RunUnattendedRepair(RunFrame& frame, DbEngine& engine, Waiter& waiter) {
     NoMainWindow window;
-    // The start and the end are the caller's records: they frame the
-    // start-up too.
-    RunHistory history(context, log);
-    RecordedProgress progress(history, nullptr);
-    DatabaseRun run{context, engine, waiter, window, progress, history, kUnattendedWaitLimitSeconds,
-                    kRunUnattended};
+    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunUnattended, kUnattendedWaitLimitSeconds);
     return ExitCodeOf(LBLDBREPAIRFG_Click(run));
 }
 
@@ -66,7 +62,9 @@ int ExitCodeOf(RepairOutcome outcome) {
     }
 }
 
-std::string EndRecord(int exitCode) {
+std::string EndRecord(int exitCode) { return "Fin: " + ExitText(exitCode); }
+
+std::string ExitText(int exitCode) {
     const char* meaning = "";
     switch (exitCode) {
         case kExitDone: meaning = "todas las bases reparadas o compactadas"; break;
@@ -77,12 +75,10 @@ std::string EndRecord(int exitCode) {
         case kExitUsage: meaning = "uso incorrecto"; break;
         default: break;
     }
-    return "Fin: " + std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
+    return std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
 }
 
-std::string InternalErrorRecord(const std::string& what) {
-    return "Fin: error interno (" + what + ")";
-}
+std::string InternalErrorText(const std::string& what) { return "error interno (" + what + ")"; }
 
 Answer UnattendedDialogs::Show(const MessageBoxRequest& request) {
     const bool question = request.buttons != Buttons::Ok;
@@ -90,12 +86,6 @@ Answer UnattendedDialogs::Show(const MessageBoxRequest& request) {
     log_.Record((question ? "Pregunta \"" : "Mensaje \"") + request.title + "\": " + request.text +
                 (question ? "\r-> No" : ""));
     return answer;
-}
-
-void UnattendedProcess::End(int) {
-    QuitEngine(engine_, &context_);
-    log_.Record(EndRecord(kExitNothingDone));
-    real_.End(kExitNothingDone);
 }
 
 }  // namespace corvane

@@ -14,7 +14,7 @@ public:
         : context_(context), engine_(engine), waiter_(waiter), restore_(restore) {}
     void RepairRequest(MainWindowPort& window, ProgressPort& progress) override;
     // The restore screen in the main window's place.
-    void RestoreEntry(MainWindowPort& window) override;
+    void RestoreEntry(MainWindowUi& window) override;
 
 private:
     AppContext& context_;

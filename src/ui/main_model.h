@@ -37,7 +37,7 @@ struct MainScreen {
 
 // FMain's behaviour, free of any window system: every user action and
 // notification of the window arrives here, and the view redraws from Screen().
-class MainModel : public MainWindowPort, public ProgressPort {
+class MainModel : public MainWindowUi, public ProgressPort {
 public:
     MainModel(AppContext& context, MainActions& actions);
 

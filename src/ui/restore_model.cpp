@@ -1,13 +1,10 @@
 #include "ui/restore_model.h"
 
 #include "app/debug_log.h"
-#include "app/run_log.h"
-#include "app/startup.h"
 #include "base/text.h"
 #include "dbmaint/backup_catalogue.h"
-#include "dbmaint/restore_backup.h"
-#include "dbmaint/run_history.h"
-#include "dbmaint/run_lock.h"
+#include "dbmaint/repair_request.h"
+#include "dbmaint/run_frame.h"
 #include "dbmaint/shared_drive.h"
 #include "platform/dialogs.h"
 #include "platform/process.h"
@@ -22,9 +19,10 @@ void Say(AppContext& context, const std::string& text, Icon icon) {
 
 }  // namespace
 
-RestoreModel::RestoreModel(AppContext& context, Waiter& waiter) : context_(context), waiter_(waiter) {}
+RestoreModel::RestoreModel(AppContext& context, DbEngine& engine, Waiter& waiter)
+    : context_(context), engine_(engine), waiter_(waiter) {}
 
-void RestoreModel::Open(MainWindowPort& mainWindow) {
+void RestoreModel::Open(MainWindowUi& mainWindow) {
     mainWindow_ = &mainWindow;
     // Everything of an earlier opening was discarded when it closed.
     screen_ = RestoreScreen{};
@@ -113,26 +111,10 @@ void RestoreModel::ClickRestore() {
     }
 
     Busy(true);
-    // The databases' folder is the live database's; another run working in
-    // it (from any machine) keeps this one from touching anything.
-    RunLockTaken taken = TakeRunLock(context_, FolderOf(row.livePath), kRunRestore);
-    if (taken.end != RunLockEnd::Held) {
-        Busy(false);
-        ClearSelection();
-        Say(context_, taken.message, Icon::Stop);
-        return;
-    }
-    RunLog log(context_);
-    RunHistory history(context_, log);
-    RecordedProgress progress(history, this);
-    history.Start("RESTAURAR " + searchName_);
-    const RestoreResult result = RestoreBackup(context_, waiter_, *mainWindow_, progress, listedKind_,
-                                                row.backupPath, row.livePath);
-    history.Restored(searchName_, row.backupPath, row.livePath, result);
-    history.End(result.end == RestoreEnd::Restored ? "base restaurada" : "no se restauro nada");
+    RunFrame frame(context_, this);
+    DatabaseRun run = RunIn(frame, engine_, waiter_, *mainWindow_, kRunRestore);
+    const RestoreResult result = RestoreRequest(run, {listedKind_, searchName_, row.backupPath, row.livePath});
     if (result.end == RestoreEnd::ProgramEnding) return;
-    // Done with the databases: a box left open must not keep other runs out.
-    taken.lock.reset();
     Busy(false);
     ClearSelection();
     if (result.end == RestoreEnd::Restored) {
@@ -141,7 +123,7 @@ void RestoreModel::ClickRestore() {
     } else {
         Say(context_, result.message, Icon::Stop);
     }
-    TellNearLimit(context_, history);
+    frame.TellNearLimit();
 }
 
 void RestoreModel::Back() {

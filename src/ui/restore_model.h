@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "app/context.h"
-#include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "dbmaint/restore_discovery.h"
+#include "platform/db_engine.h"
 #include "platform/waiter.h"
 #include "ui/busy_overlay.h"
+#include "ui/main_actions.h"
 
 namespace corvane {
 
@@ -44,7 +45,8 @@ struct RestoreScreen {
 // ignored; a close request then ends the program, as the main window's does.
 class RestoreModel : public ProgressPort {
 public:
-    RestoreModel(AppContext& context, Waiter& waiter);
+    // The engine is the run's, though a restore never calls it.
+    RestoreModel(AppContext& context, DbEngine& engine, Waiter& waiter);
 
     const RestoreScreen& Screen() const { return screen_; }
     // Called after every change; repaintNow asks the view to draw before it
@@ -54,7 +56,7 @@ public:
     // The main window's LBLRESTOREFG_Click: the screen shown busy in the main
     // window's place, the shared data folder found and scanned, the choices
     // set, the main window hidden.
-    void Open(MainWindowPort& mainWindow);
+    void Open(MainWindowUi& mainWindow);
 
     void ChooseKind(int element);  // a click on OBDB(element)
     void ClickRow(int row);        // a click on a row of HFGDBBU
@@ -73,8 +75,9 @@ private:
     void Changed(bool repaintNow = false);
 
     AppContext& context_;
+    DbEngine& engine_;
     Waiter& waiter_;
-    MainWindowPort* mainWindow_ = nullptr;
+    MainWindowUi* mainWindow_ = nullptr;
     RestoreScreen screen_;
     LiveDatabases live_;
     std::string searchName_;  // kept with LBLRESTORE's tag

@@ -290,6 +290,7 @@ TEST_F(Maintenance, AnEngineThatIsMissingIsReportedAndNothingIsTouched) {
     Put({"Keystone", "Pantry"});
     drives.WriteFile("G:\\Shared\\KeystoneC.mdb", "stale");
     engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
+    dialogs.onShow = [this](auto&) { EXPECT_FALSE(Has("G:\\Shared\\Corvane.run")) << "let go before the box"; };
     Maintain();
     ASSERT_EQ(dialogs.shown.size(), 1u);
     const MessageBoxRequest& box = dialogs.shown[0];

@@ -82,8 +82,11 @@ TEST(EngineProcess, ARowWhoseEngineDiesFailsAndASecondInARowStopsTheRun) {
         SCOPED_TRACE(c.name);
         Venue venue({"Keystone", "Staffroll", "Pantry"});
         for (const auto& [kind, answer] : c.answers) venue.engine.failures[kind + " abc 0000012345.mdb"] = answer;
+        int underTheLock = 0;
+        venue.dialogs.onShow = [&](auto&) { underTheLock += fs::exists(venue.drives.Local("G:\\Shared\\Corvane.run")); };
 
         EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed) << "the unattended run exits with 1";
+        EXPECT_EQ(underTheLock, 0) << "the stop and the summaries let the other runs in";
 
         EXPECT_EQ(venue.Compacted(), c.compacted);
         const std::vector<std::string> texts = venue.dialogs.Texts();

@@ -61,7 +61,7 @@ struct Venue {
         h.drives.WriteFile(kBackup, backup);
     }
     RestoreResult Restore(int kind = kKeystone, const std::string& backup = kBackup) {
-        return RestoreBackup(context, waiter, window, progress, kind, backup, kLive);
+        return RestoreBackup(run, kind, backup, kLive);
     }
     // An earlier generation, kept by some earlier restore or compaction.
     std::string Generation(const std::string& stamp, const std::string& bytes) {
@@ -78,6 +78,9 @@ struct Venue {
     testing::FakeWaiter waiter{h.clock};
     testing::RecordingWindow window;
     testing::RecordingProgress progress;
+    testing::FakeEngine engine{h.drives};
+    RunFrame frame{context, &progress};
+    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunRestore);
 };
 
 TEST(Restore, AWholeBackupTakesTheLiveDatabasesPlaceAndTheReplacedOneIsKept) {

@@ -26,7 +26,6 @@ std::string Slot(std::string computer) {
 struct Venue : testing::RunHarness {
     Venue() {
         AtTheMainMachine();
-        state.versionString = "v25.0.0";
         drives.WriteFile(kKeystone, std::string(3 * kMiB, 'k'));
         drives.WriteFile(kPantry, std::string(200 * 1024, 'p'));
     }

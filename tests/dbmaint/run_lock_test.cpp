@@ -116,22 +116,6 @@ TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouche
     }
 }
 
-TEST(RunLockRepair, TheRunHoldsItsLockNamingItselfAndLetsItGoAtTheEnd) {
-    LockedVenue m;
-    std::vector<std::string> held;
-    m.engine.onCall = [&](const std::string&) {
-        std::string bytes;
-        std::uint64_t size = 0;
-        held.push_back(m.files.ReadHead(kLock, 512, bytes, size) ? bytes : "(none)");
-        std::unique_ptr<HeldFile> other;
-        EXPECT_FALSE(m.files.Hold(kLock, other)) << "another run is kept out";
-    };
-    EXPECT_EQ(DBRepair(m.run), RepairOutcome::AllDone);
-    EXPECT_EQ(held, std::vector<std::string>(2, "MONITOR\r\nDB REPAIR\r\n2026-12-05 09:45:10\r\n"));
-    EXPECT_FALSE(m.LockThere());
-    EXPECT_FALSE(m.files.Exists("G:\\Shared\\TL")) << "nothing to record";
-}
-
 // A result box left open on one machine keeps no other run away: the boxes
 // after the last row come once the lock is let go.
 TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {

@@ -44,7 +44,8 @@ struct Venue : testing::RunHarness {
         drives.WriteFile(kLock, Slot("POS1", "Admin"));
     }
     WaitEnd Wait(const std::string& database = kDatabase, const std::string& label = kLabel, int limit = 0) {
-        return TrafficLight(context, waiter, window, progress, database, label, limit);
+        run.waitLimitSeconds = limit;
+        return TrafficLight(run, database, label).end;
     }
     bool Has(const std::string& path) const { return fs::exists(drives.Local(path)); }
     void Remove(const std::string& path) { fs::remove(drives.Local(path)); }

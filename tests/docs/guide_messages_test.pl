@@ -259,14 +259,14 @@ print "$checked texts from $sites call sites checked against $guidePath, $failur
 # Each row says what to do.
 
 my %codes;  # kExit name => number
-my $exitHeader = $code{'src/dbmaint/unattended_run.h'} // '';
+my $exitHeader = $code{'src/app/program.h'} // '';
 $codes{$1} = $2 while $exitHeader =~ /\b(kExit\w+)\s*=\s*(\d+)/g;
-my $endRecord = definition('src/dbmaint/unattended_run.cpp', 'EndRecord') // '';
+my $endRecord = definition('src/dbmaint/unattended_run.cpp', 'ExitText') // '';
 my %meanings;  # number => what the end record says
 while ($endRecord =~ /case\s+(kExit\w+)\s*:\s*meaning\s*=\s*\@S(\d+)\@/g) {
     $meanings{$codes{$1}} = $literals[$2] if defined $codes{$1};
 }
-problem("src/dbmaint/unattended_run: no exit codes and end records found; $0 needs their new place")
+problem("src/app/program.h and src/dbmaint/unattended_run: no exit codes and end records found; $0 needs their new place")
     unless %codes && keys %meanings == keys %codes;
 
 # The section whose numbered heading names the morning after, up to the next

@@ -89,6 +89,7 @@ EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::s
         return EngineStatus::Fail(EngineFault::Failed, 3204, "CompactDatabase", "Database already exists.");
     }
     drives_.WriteFile(destination, drives_.ReadFile(source) + kCompactedMark);
+    if (onCompacted) onCompacted(destination);
     return EngineStatus::Ok();
 }
 

@@ -12,7 +12,7 @@
 #include "dbmaint/database_run.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
-#include "dbmaint/run_history.h"
+#include "dbmaint/run_frame.h"
 #include "platform/clock.h"
 #include "platform/db_engine.h"
 #include "platform/dialogs.h"
@@ -22,6 +22,7 @@
 #include "platform/system_info.h"
 #include "platform/waiter.h"
 #include "support/failing_file_system.h"
+#include "ui/main_actions.h"
 
 namespace corvane::testing {
 
@@ -89,12 +90,16 @@ public:
 
 class RecordingProcess : public Process {
 public:
-    void End(int exitCode) override { endedWith = exitCode; }
+    void End(int exitCode) override {
+        endedWith = exitCode;
+        if (onEnd) onEnd();
+    }
     std::optional<int> endedWith;
+    std::function<void()> onEnd;  // what is there when the real program would be gone
 };
 
 // The main window as the database work sees it: records what it was asked.
-class RecordingWindow : public MainWindowPort {
+class RecordingWindow : public MainWindowUi {
 public:
     void ShowBusy() override {
         busy = true;
@@ -205,6 +210,8 @@ public:
     // Runs as each call begins: the test changes the world at that moment.
     std::function<void(const std::string& call)> onCall;
     std::function<void()> onQuit;
+    // Runs once a compaction has written its destination.
+    std::function<void(const std::string& destination)> onCompacted;
 
     static constexpr const char* kCompactedMark = "|compacted";
 
@@ -235,10 +242,9 @@ struct RunHarness : Harness {
     RecordingProgress progress;
     FakeEngine engine{drives};
     FakeWaiter waiter{clock};
-    RunLog runLog{context};
-    RunHistory history{context, runLog};
-    RecordedProgress recorded{history, &progress};
-    DatabaseRun run{context, engine, waiter, window, recorded, history};
+    RunFrame frame{context, &progress};
+    RunHistory& history = frame.History();
+    DatabaseRun run = RunIn(frame, engine, waiter, window);
 
     // This computer is the main machine "MONITOR", and the start-up found
     // its shared data folder G:\Shared (made here, empty).

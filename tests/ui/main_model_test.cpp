@@ -19,7 +19,7 @@ public:
         progressPort = &progress;
         if (during) during();
     }
-    void RestoreEntry(MainWindowPort& window) override {
+    void RestoreEntry(MainWindowUi& window) override {
         ++restores;
         port = &window;
         if (during) during();

@@ -16,7 +16,9 @@
 #include <string>
 
 #include "app/state.h"
+#include "base/text.h"
 #include "dbmaint/restore_backup.h"
+#include "dbmaint/run_frame.h"
 #include "platform/dialogs.h"
 #include "platform/instance.h"
 #include "platform/process.h"
@@ -38,6 +40,16 @@ struct NoInstance : Instance {
 };
 struct NoProcess : Process {
     void End(int) override {}
+};
+// A restore never calls the engine either.
+struct NoEngine : DbEngine {
+    EngineStatus Version(std::string&) override { return EngineStatus::Ok(); }
+    EngineStatus RepairDatabase(const std::string&) override { return EngineStatus::Ok(); }
+    EngineStatus CompactDatabase(const std::string&, const std::string&, const std::string&) override {
+        return EngineStatus::Ok();
+    }
+    EngineStatus SecondRepairDatabase(const std::string&) override { return EngineStatus::Ok(); }
+    EngineStatus Quit() override { return EngineStatus::Ok(); }
 };
 struct NoWait : Waiter {
     bool WaitOneSecond() override { return true; }
@@ -83,14 +95,19 @@ int wmain(int argc, wchar_t** argv) {
     NoInstance instance;
     NoProcess process;
     state.computerName = system.ComputerName();
-    AppContext context{state, files, dialogs, system, clock, instance, process, "C:\\", "corvane_restore_bench"};
+    // The run's statuses are recorded beside the databases, not in C:\.
+    AppContext context{state,    files,   dialogs, system, clock, instance,
+                       process, FolderOf(live), "corvane_restore_bench"};
     NoWait waiter;
     NoMainWindow window;
     CountingProgress progress;
+    NoEngine engine;
+    RunFrame frame(context, &progress);
+    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunRestore);
 
     QueryPerformanceCounter(&started);
     constexpr int kKeystone = 3;
-    const RestoreResult result = RestoreBackup(context, waiter, window, progress, kKeystone, backup, live);
+    const RestoreResult result = RestoreBackup(run, kKeystone, backup, live);
     QueryPerformanceCounter(&ended);
     if (result.end != RestoreEnd::Restored) {
         std::fprintf(stderr, "restore did not end restored (%d): %s\n", static_cast<int>(result.end),

@@ -20,7 +20,7 @@ namespace {
 class NoActions : public corvane::MainActions {
 public:
     void RepairRequest(corvane::MainWindowPort&, corvane::ProgressPort&) override {}
-    void RestoreEntry(corvane::MainWindowPort&) override {}
+    void RestoreEntry(corvane::MainWindowUi&) override {}
 };
 
 }  // namespace
