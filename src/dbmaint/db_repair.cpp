@@ -122,7 +122,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
                                 EngineErrorText(*result.repairUnsupported) + "): se compactan";
         AppendDebugLine(context, "DBRepair: " + why);
         run.history.Note(why);
-        result = DBCOMPACT40(run, folder, scan);
+        result = DBCOMPACT40(run, folder, scan, CompactionRows::WithRepairedOnly);
     }
     if (result.programEnding) return RepairOutcome::ProgramEnding;
     if (result.failed > 0) return RepairOutcome::SomeFailed;
