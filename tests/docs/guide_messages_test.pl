@@ -39,7 +39,7 @@ my @kIndirect = (
     ['src/dbmaint/db_repair.cpp',      'kSpanish'],      # the duplicates box
     ['src/dbmaint/db_repair.cpp',      'kPortuguese'],
     ['src/dbmaint/db_repair.cpp',      'kEnglish'],
-    ['src/dbmaint/database_kinds.cpp', 'kKinds', qr/ OK!$|^ERROR en |^Error .* :\($/],  # result lines
+    ['src/dbmaint/database_kinds.h',   'kKinds', qr/ OK!$|^ERROR en |^Error .* :\($/],  # result lines
     ['src/dbmaint/run_lock.cpp',       'BusyMessage'],   # another run holds Corvane.run
     ['src/dbmaint/run_lock.cpp',       'TakeRunLock'],
     ['src/dbmaint/restore_backup.cpp', 'CheckBackupFile'],  # a restore's refusals and failures
