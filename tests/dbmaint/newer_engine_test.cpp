@@ -124,6 +124,7 @@ TEST(NewerEngine, TheCompactionOfAnEngineWithoutRepairTakesTollgateAfterTheWritt
         const bool compacted = c.version != "3.6" && !c.tollgateCompactionFails;
         EXPECT_EQ(m.drives.ReadFile(NewerEngineVenue::Shared(kTollgate)),
                   std::string("Tollgate data") + (compacted ? testing::FakeEngine::kCompactedMark : ""));
+        ASSERT_FALSE(m.engine.calls.empty());
         const std::string tollgateCompaction = "Compact " + NewerEngineVenue::Shared(kTollgate) +
                                                " > G:\\Shared\\TollgateC.mdb";
         EXPECT_EQ(m.engine.calls.back().rfind(tollgateCompaction, 0) == 0, c.version != "3.6")
