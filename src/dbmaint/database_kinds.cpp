@@ -8,53 +8,6 @@
 namespace corvane {
 namespace {
 
-constexpr RowTexts kNoRow{"", "", ""};
-
-// clang-format off
-constexpr std::array<KindInfo, kKindCount> kKinds{{
-    {DbKind::Keystone, "Keystone", "Keystone ", true, true, true, "\\KeystoneC.mdb",
-     {"Corvane - DBREPAIR - KS", "Keystone OK!", "ERROR en Keystone"},
-     {"Corvane - DBCOMPACT40 Keystone 2", "Keystone OK!", "Error Keystone :("}},
-    {DbKind::Overwatch, "Overwatch", "Overwatch ", true, true, true, "\\PlayfieldC.mdb",
-     {"Corvane - DBREPAIR - Overwatch", "Overwatch OK!", "ERROR en Overwatch"},
-     {"Corvane - DBCOMPACT40 Playfield", "Playfield OK!", "Error Playfield :("}},
-    // Playfield shares Overwatch's slot, so its rows are Overwatch's.
-    {DbKind::Playfield, "Playfield", "Playfield ", false, true, true, "\\PlayfieldC.mdb",
-     {"Corvane - DBREPAIR - Overwatch", "Overwatch OK!", "ERROR en Overwatch"},
-     {"Corvane - DBCOMPACT40 Playfield", "Playfield OK!", "Error Playfield :("}},
-    {DbKind::Tollgate, "Tollgate", "Tollgate ", true, true, false, "",
-     {"Corvane - DBREPAIR - Tollgate", "Tollgate OK!", "ERROR en Tollgate"},
-     kNoRow},
-    {DbKind::Festive, "Festive", "Festive ", true, true, true, "\\FestiveC.mdb",
-     {"Corvane - DBREPAIR - FESTIVE", "Festive OK!", "ERROR en Festive"},
-     {"Corvane - DBCOMPACT40 Festive", "Festive OK!", "Error Festive :("}},
-    {DbKind::Pantry, "Pantry", "Pantry ", true, true, true, "\\PantryC.mdb",
-     {"Corvane - DBREPAIR - PN", "Pantry OK!", "ERROR en Pantry"},
-     {"Corvane - DBCOMPACT40 Pantry", "Pantry OK!", "Error Pantry :("}},
-    {DbKind::Backlog, "Backlog", "Pantry Backlog ", true, true, true, "\\BacklogC.mdb",
-     {"Corvane - DBREPAIR - PN BL", "Backlog OK!", "ERROR en Backlog"},
-     {"Corvane - DBCOMPACT40 Backlog", "Backlog OK!", "Error Backlog :("}},
-    {DbKind::Cuebay, "Cuebay", "Cuebay ", true, true, true, "\\CuebayC.mdb",
-     {"Corvane - DBREPAIR - CUEBAY", "Cuebay OK!", "ERROR en Cuebay"},
-     {"Corvane - DBCOMPACT40 Cuebay", "Cuebay OK!", "Error Cue :("}},
-    {DbKind::Chronicle, "Chronicle", "Chronicle ", false, false, false, "", kNoRow, kNoRow},
-    {DbKind::Staffroll, "Staffroll", "Staffroll ", true, true, true, "\\StaffrollC.mdb",
-     {"Corvane - DBREPAIR - STAFFROLL", "Staffroll OK!", "ERROR en Staffroll"},
-     {"Corvane - DBCOMPACT40 Staffroll", "Staffroll OK!", "Error Staffroll :("}},
-    // The Patrons compaction waits under the Festive row's label; the label
-    // only reaches the wait caption and the logs.
-    {DbKind::Patrons, "Patrons", "Patrons ", true, true, true, "\\PatronsC.mdb",
-     {"Corvane - DBREPAIR - PATRONS", "Patrons OK!", "ERROR en Patrons"},
-     {"Corvane - DBCOMPACT40 Festive", "Patrons OK!", "Error Patrons :("}},
-    {DbKind::Ledgers, "Ledgers", "Ledgers ", true, false, true, "\\LedgersC.mdb",
-     kNoRow,
-     {"Corvane - DBCOMPACT40 Ledgers", "Ledgers OK!", "Error Ledgers :("}},
-    {DbKind::KeystoneSolo, "KeystoneSolo", "KeystoneSolo ", false, false, true, "\\KeystoneSoloC.mdb",
-     kNoRow,
-     {"Corvane - DBCOMPACT40 KeystoneSolo", "KeystoneSolo OK!", "Error KeystoneSolo :("}},
-}};
-// clang-format on
-
 constexpr bool TableIsInKindOrder() {
     for (std::size_t i = 0; i < kKinds.size(); ++i) {
         if (static_cast<std::size_t>(kKinds[i].kind) != i) return false;
@@ -62,6 +15,58 @@ constexpr bool TableIsInKindOrder() {
     return true;
 }
 static_assert(TableIsInKindOrder(), "the table is indexed by DbKind");
+
+// A kind that shares a slot is processed as its slot: same rows, same file.
+constexpr bool SlotsAgree() {
+    for (const KindInfo& info : kKinds) {
+        const KindInfo& slot = InfoOf(PathSlotOf(info.kind));
+        if (info.repair != slot.repair || info.compact != slot.compact || !SameText(info.tempFile, slot.tempFile) ||
+            !SameRow(info.repairRow, slot.repairRow) || !SameRow(info.compactRow, slot.compactRow)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(SlotsAgree(), "Playfield's rows are Overwatch's");
+
+// Each slot whose column is set, once, and nothing else.
+template <std::size_t N>
+constexpr bool OrderOfColumn(const std::array<DbKind, N>& order, bool KindInfo::*column) {
+    for (const KindInfo& info : kKinds) {
+        if (PathSlotOf(info.kind) != info.kind) continue;
+        int seen = 0;
+        for (const DbKind kind : order) seen += kind == info.kind ? 1 : 0;
+        if (seen != (info.*column ? 1 : 0)) return false;
+    }
+    for (const DbKind kind : order) {
+        if (PathSlotOf(kind) != kind) return false;
+    }
+    return true;
+}
+static_assert(OrderOfColumn(kRepairOrder, &KindInfo::repair), "the repair order and the Repair column disagree");
+static_assert(OrderOfColumn(kCompactionOrder, &KindInfo::compact),
+              "the compaction order and the Compact column disagree");
+
+// A row for every kind of the order it is in, and none for a kind in no
+// such order: an empty label would wait unnamed, a stray one is never read.
+constexpr bool InOrder(const DbKind* begin, const DbKind* end, DbKind kind) {
+    for (; begin != end; ++begin) {
+        if (*begin == PathSlotOf(kind)) return true;
+    }
+    return false;
+}
+constexpr bool RowsAgreeWithOrders() {
+    for (const KindInfo& info : kKinds) {
+        const bool repaired = InOrder(kRepairOrder.data(), kRepairOrder.data() + kRepairOrder.size(), info.kind);
+        const bool compacted = InOrder(kFallbackCompactionOrder.data(),
+                                       kFallbackCompactionOrder.data() + kFallbackCompactionOrder.size(), info.kind);
+        if (repaired ? !HasRow(info.repairRow) : !SameRow(info.repairRow, kNoRow)) return false;
+        if (compacted ? !HasRow(info.compactRow) : !SameRow(info.compactRow, kNoRow)) return false;
+        if ((*info.tempFile != '\0') != compacted) return false;
+    }
+    return true;
+}
+static_assert(RowsAgreeWithOrders(), "a kind's rows and the orders it is in disagree");
 
 char16_t Upper(char16_t c) { return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c; }
 
@@ -101,10 +106,6 @@ bool MatchesRule(std::u16string_view name, const KindInfo& kind, std::size_t fre
 }  // namespace
 
 const std::array<KindInfo, kKindCount>& Kinds() { return kKinds; }
-
-const KindInfo& InfoOf(DbKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
-
-DbKind PathSlotOf(DbKind kind) { return kind == DbKind::Playfield ? DbKind::Overwatch : kind; }
 
 bool ReadsAsNumber(std::string_view text) { return AllDigits(text); }
 bool ReadsAsNumber(std::u16string_view text) { return AllDigits(text); }

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdio>
 #include <functional>
+#include <span>
+#include <vector>
 
 #include "app/debug_log.h"
 #include "app/program.h"
@@ -22,20 +24,10 @@
 namespace corvane {
 namespace {
 
-// Overwatch stands for its slot, which Playfield shares.
-constexpr std::array<DbKind, 10> kCompactionOrder{
-    DbKind::Keystone, DbKind::Staffroll, DbKind::Pantry,  DbKind::Overwatch, DbKind::Cuebay,
-    DbKind::Festive,  DbKind::Patrons,   DbKind::Ledgers, DbKind::Backlog,   DbKind::KeystoneSolo,
-};
-constexpr std::array<DbKind, 9> kRepairOrder{
-    DbKind::Keystone, DbKind::Staffroll, DbKind::Pantry,  DbKind::Overwatch, DbKind::Backlog,
-    DbKind::Tollgate, DbKind::Cuebay,    DbKind::Festive, DbKind::Patrons,
-};
-
 constexpr const char* kClosedWhileWaiting = "el programa se cerro durante la espera";
 
-template <std::size_t N>
-int FoundIn(const std::array<DbKind, N>& order, const FolderScan& scan) {
+template <typename Order>
+int FoundIn(const Order& order, const FolderScan& scan) {
     int found = 0;
     for (const DbKind kind : order) found += scan.PathOf(kind).empty() ? 0 : 1;
     return found;
@@ -115,6 +107,14 @@ enum class CompactEnd { Done, Failed, EngineLost };
 // again after it had: the row failed, and two such rows in a row stop the run.
 bool EngineLost(const EngineStatus& status) {
     return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
+}
+
+// The engine replied to the call, whatever it said. A lost or missing
+// server has said nothing, and neither has any other end a call may come
+// to without a reply.
+bool Answered(const EngineStatus& status) {
+    return status.fault == EngineFault::None || status.fault == EngineFault::Unsupported ||
+           status.fault == EngineFault::Failed;
 }
 
 // A repair writes the database in place, and a repair cut short (a hang, a
@@ -226,15 +226,17 @@ std::string EngineErrorText(const Status& status) {
     return std::string(number) + " | " + status.text;
 }
 
-RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan) {
+RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan, CompactionRows rows) {
     AppContext& context = run.context;
-    const int total = FoundIn(kCompactionOrder, scan);
+    const std::span<const DbKind> order =
+        rows == CompactionRows::Written ? std::span<const DbKind>(kCompactionOrder) : kFallbackCompactionOrder;
+    const int total = FoundIn(order, scan);
     int place = 0;
     int lostInRow = 0;
     Summaries summaries;
     RunResult result;
 
-    for (const DbKind kind : kCompactionOrder) {
+    for (const DbKind kind : order) {
         const std::string& path = scan.PathOf(kind);
         if (path.empty()) continue;
         const KindInfo& info = InfoOf(kind);
@@ -285,6 +287,23 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     int place = 0;
     int lostInRow = 0;
     RunResult result;
+    // Until the engine first answers, whether this run repairs at all is
+    // open: the boxes of the rows that failed before then wait, and go
+    // unshown when the answer turns the run into a compaction, which gives
+    // those databases their rows. Their records stay: they did fail.
+    bool answered = false;
+    std::vector<const char*> heldBoxes;
+    const auto showHeld = [&] {
+        for (const char* text : heldBoxes) Tell(context.dialogs, kAppTitle, text);
+        heldBoxes.clear();
+    };
+    const auto rowBox = [&](const char* text) {
+        if (answered) {
+            Tell(context.dialogs, kAppTitle, text);
+        } else {
+            heldBoxes.push_back(text);
+        }
+    };
 
     for (const DbKind kind : kRepairOrder) {
         const std::string& path = scan.PathOf(kind);
@@ -298,7 +317,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         if (waited == WaitEnd::ProgramEnding) return {true, result.done, result.failed};
         if (waited == WaitEnd::TimedOut) {
             ++result.failed;
-            Tell(context.dialogs, kAppTitle, row.errorText);
+            rowBox(row.errorText);
             continue;
         }
         run.progress.SetStatus(doing);
@@ -306,12 +325,17 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         const EngineStatus repaired =
             RepairWithCopy(run, path, row.label, [&run, &path] { return run.engine.RepairDatabase(path); });
         // Only the first answer decides: a later one of the same kind is that
-        // database's failure, since earlier ones were repaired meanwhile.
-        // Nothing was changed, so the row leaves no record of its own: the
-        // compaction run that follows gives it one.
-        if (place == 1 && RepairUnsupported(repaired)) {
-            result.repairUnsupported = repaired.status;
-            return result;
+        // database's failure, since earlier ones were repaired meanwhile. A
+        // call that lost the engine is no answer: nothing was repaired.
+        // Nothing was changed, so the deciding row leaves no record of its
+        // own: the compaction run that follows gives it one.
+        if (!answered && Answered(repaired)) {
+            if (RepairUnsupported(repaired)) {
+                result.repairUnsupported = repaired.status;
+                return result;
+            }
+            answered = true;
+            showHeld();
         }
         if (repaired) {
             record.Done();
@@ -320,9 +344,13 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
             record.Failed(repaired.status);
         }
         ++(repaired ? result.done : result.failed);
-        Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
+        rowBox(repaired ? row.okText : row.errorText);
+        // A second loss in a row ends the run with no answer: the rows' boxes
+        // come before the message that says so.
+        if (EngineLost(repaired) && lostInRow > 0) showHeld();
         if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
     }
+    showHeld();
     run.progress.SetStatus({});
     return result;
 }

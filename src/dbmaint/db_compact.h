@@ -28,16 +28,24 @@ struct RunResult {
 // that one database.
 bool RepairUnsupported(const EngineStatus& firstRepair);
 
+// Which rows a compaction run has: the written ones (engine "3.6"), or,
+// when the engine has no repair, those and then the kinds that only the
+// repair sequence had (Tollgate), which would otherwise go untouched.
+enum class CompactionRows { Written, WithRepairedOnly };
+
 // `DBCOMPACT40`: every database found, in the compaction's order, waited for,
 // compacted into its kind's temporary file below folder and swapped in by
 // one rename; then the OK summary and the error summary, each one box of
 // the result's closingBoxes.
-RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan);
+RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderScan& scan,
+                      CompactionRows rows = CompactionRows::Written);
 
 // The repair sequence of an engine other than "3.6": every database found,
 // in the repair order, waited for and repaired in place, each with its own
-// result box. It stops at once, having changed nothing, when its first call
-// answers that the engine repairs nothing.
+// result box. It stops, having changed nothing, when the first repair that
+// gets an answer (whatever its place) answers that the engine repairs
+// nothing: the rows before it only waited past their bound or lost the
+// engine, and the compaction run that follows takes them again.
 RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan);
 
 // "3204 | Database already exists." for the engine's own numbers,

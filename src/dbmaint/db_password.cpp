@@ -1,6 +1,7 @@
 #include "dbmaint/db_password.h"
 
 #include <cstdint>
+#include <iterator>
 
 #include "app/build_config.h"
 #include "base/text.h"
@@ -13,12 +14,30 @@ namespace corvane {
 namespace {
 
 // The prefix search's order: "Pantry Backlog " before "Pantry ", so a backlog
-// is never taken for a pantry.
-constexpr const char* kSearchedPrefixes[] = {
-    "Keystone ", "Staffroll ", "Overwatch ", "Playfield ", "Tollgate ", "Festive ",
-    "Cuebay ",   "Pantry Backlog ", "Pantry ", "Chronicle ", "Patrons ", "Ledgers ",
+// is never taken for a pantry. KeystoneSolo is searched last, after the
+// sweeper's names.
+constexpr DbKind kSearched[] = {
+    DbKind::Keystone, DbKind::Staffroll, DbKind::Overwatch, DbKind::Playfield, DbKind::Tollgate, DbKind::Festive,
+    DbKind::Cuebay,   DbKind::Backlog,   DbKind::Pantry,    DbKind::Chronicle, DbKind::Patrons,  DbKind::Ledgers,
 };
-constexpr const char* kSoloPrefix = "KeystoneSolo ";
+constexpr DbKind kSearchedLast = DbKind::KeystoneSolo;
+
+// Every kind once, and none after a kind whose prefix its own contains,
+// which would find it first.
+constexpr bool SearchCoversEveryKindFirstMatchRight() {
+    for (const KindInfo& info : kKinds) {
+        int seen = info.kind == kSearchedLast ? 1 : 0;
+        for (const DbKind kind : kSearched) seen += kind == info.kind ? 1 : 0;
+        if (seen != 1) return false;
+    }
+    for (std::size_t later = 0; later < std::size(kSearched); ++later) {
+        for (std::size_t earlier = 0; earlier < later; ++earlier) {
+            if (ContainsText(InfoOf(kSearched[later]).prefix, InfoOf(kSearched[earlier]).prefix)) return false;
+        }
+    }
+    return true;
+}
+static_assert(SearchCoversEveryKindFirstMatchRight(), "the prefix search misses a kind or finds one too early");
 
 // Up to ten characters from a 0-based position; fewer at the end of the name.
 std::u16string FieldAt(std::u16string_view name, std::size_t position) {
@@ -45,12 +64,12 @@ std::optional<std::u16string> NumberField(std::u16string_view name) {
     for (char16_t& c : upperName) {
         if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
     }
-    for (const char* prefix : kSearchedPrefixes) {
-        if (auto field = FieldAfter(name, upperName, prefix)) return field;
+    for (const DbKind kind : kSearched) {
+        if (auto field = FieldAfter(name, upperName, InfoOf(kind).prefix)) return field;
     }
     if (EndsWith(name, u" Sweeper.mdb")) return FieldAt(name, 0);
     if (upperName.find(u" SWEEPER") != std::u16string::npos) return FieldAt(name, 17);
-    if (auto field = FieldAfter(name, upperName, kSoloPrefix)) return field;
+    if (auto field = FieldAfter(name, upperName, InfoOf(kSearchedLast).prefix)) return field;
     return std::nullopt;
 }
 

@@ -124,7 +124,7 @@ RepairOutcome DBRepair(DatabaseRun& run) {
                                 EngineErrorText(*result.repairUnsupported) + "): se compactan";
         AppendDebugLine(context, "DBRepair: " + why);
         run.history.Note(why);
-        result = DBCOMPACT40(run, folder, scan);
+        result = DBCOMPACT40(run, folder, scan, CompactionRows::WithRepairedOnly);
     }
     run.frame.ReleaseLock();
     for (const std::string& box : result.closingBoxes) Tell(context.dialogs, kAppTitle, box);

@@ -23,9 +23,39 @@ constexpr std::array<RestorableKind, kRestorableCount> kRestorable{{
     {DbKind::Staffroll, "Staffroll", "Staffroll"},
     {DbKind::KeystoneSolo, "KS Solo", "KS Solo"},
 }};
-// The restore scan tests the kinds in its own order, by choice index.
-constexpr std::array<int, kRestorableCount> kScanOrder{3, 0, 1, 4, 5, 6, 7, 8, 9, 2, 10};
+// The restore scan tests the kinds in its own order.
+constexpr std::array<DbKind, kRestorableCount> kScanOrder{
+    DbKind::Keystone, DbKind::Playfield, DbKind::Tollgate, DbKind::Festive,   DbKind::Pantry,       DbKind::Backlog,
+    DbKind::Ledgers,  DbKind::Cuebay,    DbKind::Staffroll, DbKind::Patrons, DbKind::KeystoneSolo,
+};
 // clang-format on
+
+// The choice of kind, -1 when the restore screen offers none.
+constexpr int ChoiceOf(DbKind kind) {
+    for (int index = 0; index < kRestorableCount; ++index) {
+        if (kRestorable[static_cast<std::size_t>(index)].kind == kind) return index;
+    }
+    return -1;
+}
+
+// Each choice a kind of its own, scanned once; a search name that is not
+// the caption is the kind's own name (Backlog's).
+constexpr bool RestoreViewsAgree() {
+    for (const KindInfo& info : kKinds) {
+        int scanned = 0;
+        for (const DbKind kind : kScanOrder) scanned += kind == info.kind ? 1 : 0;
+        int offered = 0;
+        for (const RestorableKind& choice : kRestorable) offered += choice.kind == info.kind ? 1 : 0;
+        if (offered > 1 || scanned != offered) return false;
+    }
+    for (const RestorableKind& choice : kRestorable) {
+        if (!SameText(choice.searchName, choice.caption) && !SameText(choice.searchName, InfoOf(choice.kind).name)) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(RestoreViewsAgree(), "the restore's choices and its scan order disagree");
 
 }  // namespace
 
@@ -34,8 +64,8 @@ const std::array<RestorableKind, kRestorableCount>& RestorableKinds() { return k
 std::optional<int> RestorableIndexOfFile(std::string_view fileName) {
     if (!MayBeDatabaseName(fileName)) return std::nullopt;
     const std::u16string wide = Utf8ToUtf16(fileName);
-    for (const int index : kScanOrder) {
-        if (MatchesNameRule(wide, InfoOf(kRestorable[index].kind), kRestoreFreeCharacters)) return index;
+    for (const DbKind kind : kScanOrder) {
+        if (MatchesNameRule(wide, InfoOf(kind), kRestoreFreeCharacters)) return ChoiceOf(kind);
     }
     return std::nullopt;
 }

@@ -130,6 +130,7 @@ TEST_F(Maintenance, RepairRunsInItsOwnOrderWithOneBoxPerDatabase) {
     EXPECT_EQ(dialogs.Texts(), (std::vector<std::string>{"Keystone OK!", "ERROR en Staffroll", "Pantry OK!",
                                                          "Overwatch OK!", "Backlog OK!", "Tollgate OK!", "Cuebay OK!",
                                                          "Festive OK!", "Patrons OK!"}));
+    ASSERT_EQ(linesAtCalls.size(), 9u);
     EXPECT_EQ(linesAtCalls.front(), "Repair: Reparando Keystone (1 de 9)");
     EXPECT_EQ(linesAtCalls.back(), "Repair: Reparando Patrons (9 de 9)");
     EXPECT_EQ(Content("Keystone"), "Keystone data") << "repaired in place";
@@ -280,7 +281,7 @@ TEST_F(Maintenance, KeystoneSolosExtraRepairIsSkippedOnlyWhenTheEngineLacksIt) {
         m.Maintain();
         const std::string expected = c.compacted ? "KeystoneSolo OK!\r" : "Error KeystoneSolo :(\r";
         EXPECT_EQ(m.dialogs.Texts(), std::vector<std::string>{expected}) << c.what;
-        EXPECT_EQ(m.engine.calls.size(), c.compacted ? 3u : 2u) << c.what;
+        ASSERT_EQ(m.engine.calls.size(), c.compacted ? 3u : 2u) << c.what;
         EXPECT_EQ(m.engine.calls[1].substr(0, 13), "SecondRepair ") << c.what;
         EXPECT_EQ(m.drives.FileNames(InShared("_Reemplazadas")).size(), c.kept) << c.what;
     }

@@ -123,6 +123,7 @@ TEST(EngineProcess, TheRepairSequenceStopsAtASecondDeathInARowToo) {
     EXPECT_EQ(texts[0], "ERROR en Keystone");
     EXPECT_EQ(texts[1], "ERROR en Staffroll");
     EXPECT_NE(texts[2].find("Dos Veces Seguidas"), std::string::npos);
+    ASSERT_FALSE(venue.engine.calls.empty());
     EXPECT_EQ(venue.engine.calls.back(), "Repair " + InShared("Staffroll"));
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "support/fakes.h"
 
 namespace corvane {
@@ -52,7 +54,17 @@ TEST_F(RepairRequest, RetryFindsTheShareOnceItIsBack) {
     Request();
     EXPECT_EQ(asked, 2);
     EXPECT_TRUE(state.sharedFolderFound);
+    ASSERT_FALSE(window.events.empty());
     EXPECT_EQ(window.events.back(), "idle");
+}
+
+// The test's dialogs end a question that comes back without end: the test
+// program fails this test and goes on, where it would hang.
+TEST_F(RepairRequest, RetryingForEverFailsTheTestInsteadOfHangingTheRun) {
+    state.computerName = "POS1";
+    dialogs.onShow = [&](const MessageBoxRequest&) { dialogs.answers.push_back(Answer::Yes); };
+    EXPECT_THROW(Request(), std::runtime_error);
+    EXPECT_EQ(dialogs.shown.size(), testing::ScriptedDialogs::kMostBoxes);
 }
 
 TEST_F(RepairRequest, ADeveloperMachineIsOfferedALocalRunWhoseNoEndsTheProgram) {

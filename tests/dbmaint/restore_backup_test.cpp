@@ -311,6 +311,7 @@ TEST(Restore, EachRestoreKeepsWhatItReplacedAndTheNewestThreeStay) {
         kept.push_back(names.back());
         EXPECT_EQ(names.size(), static_cast<std::size_t>(std::min(i + 1, 3)));
     }
+    ASSERT_EQ(kept.size(), 5u);
     EXPECT_EQ(kept.front(), "Keystone abcde 0000000001 261205-094510.mdb");
     EXPECT_EQ(kept.back(), "Keystone abcde 0000000001 261205-094514.mdb");
     std::vector<std::string> names = v.h.drives.FileNames(kKeptFolder);

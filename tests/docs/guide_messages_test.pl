@@ -39,7 +39,7 @@ my @kIndirect = (
     ['src/dbmaint/db_repair.cpp',      'kSpanish'],      # the duplicates box
     ['src/dbmaint/db_repair.cpp',      'kPortuguese'],
     ['src/dbmaint/db_repair.cpp',      'kEnglish'],
-    ['src/dbmaint/database_kinds.cpp', 'kKinds', qr/ OK!$|^ERROR en |^Error .* :\($/],  # result lines
+    ['src/dbmaint/database_kinds.h',   'kKinds', qr/ OK!$|^ERROR en |^Error .* :\($/],  # result lines
     ['src/dbmaint/run_lock.cpp',       'BusyMessage'],   # another run holds Corvane.run
     ['src/dbmaint/run_lock.cpp',       'TakeRunLock'],
     ['src/dbmaint/restore_backup.cpp', 'CheckBackupFile'],  # a restore's refusals and failures
@@ -315,7 +315,7 @@ my @kWrittenFiles = (
     ['src/dbmaint/kept_generations.h',  qr/^_Reemplazadas$/],
     ['src/dbmaint/kept_generations.cpp', qr/^\.nueva$/],
     ['src/dbmaint/restore_backup.cpp',  qr/^Corvane restaurando $|^\.tmp$/],
-    ['src/dbmaint/database_kinds.cpp',  qr/^\\\w+C\.mdb$/],     # each kind's compaction file
+    ['src/dbmaint/database_kinds.h',    qr/^\\\w+C\.mdb$/],     # each kind's compaction file
     ['src/app/debug_log.h',             qr/^Corvane\.deb$/],
     ['src/app/language_store.h',        qr/^Corvane\.lng$/],
 );

@@ -43,7 +43,7 @@ TYPED_TEST(FileSystemContract, ListsFilesOnlyInCaseInsensitiveNameOrder) {
         names.push_back(entry.name);
         paths.push_back(entry.path);
     }
-    EXPECT_EQ(names, (std::vector<std::string>{"1.mdb", "A.mdb", "b.mdb", "c.MDB", "_Old.mdb"}));
+    ASSERT_EQ(names, (std::vector<std::string>{"1.mdb", "A.mdb", "b.mdb", "c.MDB", "_Old.mdb"}));
     EXPECT_EQ(paths.front(), this->env.Folder() + "\\1.mdb");
 
     // The folder given with its trailing backslash lists the same, and the

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,15 @@ namespace corvane::testing {
 // Answers message boxes from a script and keeps every request it was shown.
 class ScriptedDialogs : public Dialogs {
 public:
+    // More boxes than any run shows: a question asked in a loop that no
+    // answer ends fails its test here instead of hanging the test program.
+    static constexpr std::size_t kMostBoxes = 100;
+
     Answer Show(const MessageBoxRequest& request) override {
+        if (shown.size() >= kMostBoxes) {
+            throw std::runtime_error("more than " + std::to_string(kMostBoxes) + " message boxes, the last \"" +
+                                     request.title + "\": " + request.text);
+        }
         shown.push_back(request);
         if (onShow) onShow(request);
         if (answers.empty()) return request.buttons == Buttons::Ok ? Answer::Ok : Answer::No;

@@ -79,6 +79,7 @@ TEST_F(FrmNetwork, AFolderThatCannotBeListedIsReportedAndTheMainWindowComesBack)
     ASSERT_EQ(h.dialogs.shown.size(), 1u);
     EXPECT_EQ(h.dialogs.shown[0].text.substr(0, 50), "No se Puede Leer la Carpeta de las Bases de Datos\r");
     EXPECT_FALSE(model.Screen().windowShown);
+    ASSERT_FALSE(window.events.empty());
     EXPECT_EQ(window.events.back(), "shown");
     EXPECT_FALSE(h.process.endedWith);
 }
@@ -134,6 +135,7 @@ TEST_F(FrmNetwork, WhileBusyChoicesRowsEscAndButtonsAreIgnored) {
     model.ChooseKind(kKeystone);
     EXPECT_EQ(waiter.waits, 2);
     EXPECT_EQ(model.Screen().checkedChoice, kKeystone);
+    ASSERT_FALSE(model.Screen().rows.empty());
     EXPECT_EQ(model.Screen().rows[0].backupPath.find("Tollgate"), std::string::npos);
     EXPECT_EQ(model.Screen().selectedRow, -1);
     EXPECT_TRUE(model.Screen().windowShown);
@@ -163,6 +165,7 @@ TEST_F(FrmNetwork, ClosingWhileBusyEndsTheProgramOtherwiseTheMainWindowReturns) 
     idle.Open(window);
     idle.Back();
     EXPECT_FALSE(idle.Screen().windowShown);
+    ASSERT_FALSE(window.events.empty());
     EXPECT_EQ(window.events.back(), "shown");
 }
 

@@ -64,8 +64,73 @@ newer_engine() {
     fail "Corvane.log lacks the OK box: $(run_log)"
 }
 
+# venue NAME KIND...: an engine "14.0" without repair (3251) and a database
+# of each KIND in G:\Shared; sets SHARED.
+venue() {
+  scenario_begin "newer_engine_$1" MONITOR
+  shift
+  install_on_drive_e
+  install_test_engine 14.0
+  echo 3251 >"$ENGINE_DIR/repair.txt"
+  echo 1 >"$PROGRAM_DIR/Corvane.lng"
+  SHARED="$VENUE/g/Shared"
+  mkdir -p "$SHARED"
+  local kind
+  for kind in "$@"; do head -c 3000 /dev/urandom >"$SHARED/$kind abc $NUMBER.mdb"; done
+  map_drive g "$VENUE/g"
+}
+
+compactions_of() { engine_journal | awk -F'\t' '$1 == "first" && $2 == "CompactDatabase" && $NF == "ok" { print $3 }'; }
+
+# The first database's repair never gets an answer (its server dies in the
+# call): the run cannot know yet that the engine has none, and the next
+# repair's 3251 decides. Every database is then compacted, the first one too,
+# since its lost repair changed nothing.
+first_waits() {
+  venue first_waits "${KINDS[@]}"
+  printf '%s\r\n' "Keystone abc $NUMBER.mdb" >"$ENGINE_DIR/die_in_repair.txt"
+  start_program nightly "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit nightly 60)" 0 "exit code of the unattended run"
+  journal_has $'^first\tRepairDatabase.dying\tG:\\\\Shared\\\\Keystone ' ||
+    fail "the server did not die in Keystone's repair: $(engine_journal)"
+  journal_has $'^first\tRepairDatabase\tG:\\\\Shared\\\\Staffroll abc '"$NUMBER"$'\\.mdb\terror 3251$' ||
+    fail "Staffroll's repair was not the one answered: $(engine_journal)"
+  local kind
+  for kind in "${KINDS[@]}"; do
+    expect_eq "$(compactions_of | grep -cF "G:\\Shared\\$kind abc $NUMBER.mdb" || true)" 1 "compactions of $kind"
+  done
+  grep -qF 'Mensaje "Corvane": Keystone OK! | Staffroll OK! | Ledgers OK! | KeystoneSolo OK!' < <(run_log) ||
+    fail "Corvane.log lacks the OK box: $(run_log)"
+  ! grep -qF 'ERROR en Keystone' < <(run_log) || fail "a repair box for a database then compacted: $(run_log)"
+}
+
+# Tollgate is in the repair sequence only: the compaction of an engine that
+# has none takes it after the written rows, alone or not.
+tollgate() {
+  venue tollgate Keystone Staffroll Tollgate
+  start_program corvane "$PROGRAM_PATH"
+  wait_main_window >/dev/null || fail "the main window did not appear"
+  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
+  local out
+  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
+  expect_eq "$(field text <<<"$out")" $'Keystone OK!\rStaffroll OK!\rTollgate OK!\r' "the OK box"
+  drv answer --title Corvane --button ok >/dev/null || fail "could not answer the OK box"
+  expect_eq "$(compactions_of | tail -n 1)" "G:\\Shared\\Tollgate abc $NUMBER.mdb" "the last compaction"
+  journal_has $'^first\tCompactDatabase\t[^\t]*Tollgate[^\t]*\tG:\\\\Shared\\\\TollgateC\\.mdb\t' ||
+    fail "Tollgate not compacted into its own file: $(engine_journal)"
+  drv close --class CorvaneFMain >/dev/null || fail "could not close the main window"
+  expect_eq "$(wait_exit corvane 10)" 0 "exit code of the interactive run"
+
+  rm -- "$SHARED/Keystone abc $NUMBER.mdb" "$SHARED/Staffroll abc $NUMBER.mdb"
+  start_program nightly "$PROGRAM_PATH" /reparar
+  expect_eq "$(wait_exit nightly 60)" 0 "exit code of the unattended run with Tollgate alone"
+  grep -qF 'Mensaje "Corvane": Tollgate OK!' < <(run_log) || fail "Corvane.log lacks the OK box: $(run_log)"
+}
+
 case ${1:-} in
   unknown_name) newer_engine unknown_name unknown ;;
   dao_3251) newer_engine dao_3251 3251 ;;
+  first_waits) first_waits ;;
+  tollgate) tollgate ;;
   *) fail "unknown case '${1:-}'" ;;
 esac

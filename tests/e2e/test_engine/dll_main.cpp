@@ -37,6 +37,9 @@
 //                        writes half of that compaction, journals
 //                        "first CompactDatabase.dying <arguments...>" and
 //                        ends at once, as a server that crashes
+//   die_in_repair.txt    the same for the first engine's RepairDatabase:
+//                        journals "first RepairDatabase.dying <path>" and
+//                        ends before repair.txt is read
 //   start_delay_ms.txt   the local server waits this long before it offers
 //                        its class, as a slow first start of the real one
 //   defer_fill_in.txt    present: the local server leaves the description

@@ -6,7 +6,7 @@
 # class as a local server), answering VERSION (default 3.6) as its version,
 # with an empty journal. Sets ENGINE_DIR, the Linux folder where the scenario
 # writes the engine's configuration (fail.txt, repair.txt, second_repair.txt,
-# refuse_start.txt, compact_delay_ms.txt, die_in_compact.txt,
+# refuse_start.txt, compact_delay_ms.txt, die_in_compact.txt, die_in_repair.txt,
 # start_delay_ms.txt: see dll_main.cpp) and reads its journal.
 install_test_engine() {
   : "${E2E_TEST_ENGINE:?E2E_TEST_ENGINE must name the test engine DLL}"

@@ -240,6 +240,11 @@ HRESULT TextArgument(const DISPPARAMS& params, UINT index, std::wstring& text, U
 bool RepairUnknown(Role role) { return RepairBehaviourOf(role).kind == RepairBehaviour::Kind::Unknown; }
 
 Outcome Repair(Role role, const std::wstring& path) {
+    // As a crash: no reply, whatever repair.txt would have answered.
+    if (HostIsServer() && role == Role::First && ConfigNamesFile(L"die_in_repair.txt", path)) {
+        JournalLine({RoleName(role), "RepairDatabase.dying", Utf8(path)});
+        TerminateProcess(GetCurrentProcess(), 3);
+    }
     const RepairBehaviour behaviour = RepairBehaviourOf(role);
     if (behaviour.kind == RepairBehaviour::Kind::Unknown) return Outcome::Failed(DISP_E_MEMBERNOTFOUND);
     if (behaviour.kind != RepairBehaviour::Kind::Ok) return behaviour.raised;
