@@ -109,10 +109,27 @@ void NameKept(DatabaseRun& run, const std::string& label, const std::string& pat
 
 enum class CompactEnd { Done, Failed, EngineLost };
 
-// The application's process ended during the call, or could not be started
-// again after it had: the row failed, and two such rows in a row stop the run.
+// The application's process ended during the call, gave no answer in time
+// (and was ended), or could not be started again after it had: the row
+// failed, and two such rows in a row stop the run.
 bool EngineLost(const EngineStatus& status) {
-    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
+    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing ||
+           status.fault == EngineFault::TimedOut;
+}
+
+// A row whose engine gave no answer says so in its box, with the bound; the
+// other failures keep their written line.
+std::string RowErrorLine(const char* errorText, const EngineStatus& status) {
+    if (status.fault != EngineFault::TimedOut) return errorText;
+    return std::string(errorText) + " " + status.status.text;
+}
+
+// Whatever ending the engine's process left to say (no process found, an
+// end refused) goes where the technician looks.
+void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
+    if (status.note.empty()) return;
+    AppendDebugLine(run.context, "DBRepair: " + status.note);
+    run.history.Note(status.note);
 }
 
 // What a server that died in the middle of a compaction left in the
@@ -153,8 +170,14 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
     const EngineStatus compacted =
         run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + password);
     if (!compacted) {
-        failed(compacted.status);
-        if (compacted.fault == EngineFault::ServerGone) RemoveHalfMadeCopy(run, temp);
+        summaries.errors += RowErrorLine(row.errorText, compacted) + "\r";
+        RecordFailure(run, path, row.label, compacted.status, temp);
+        record.Failed(compacted.status);
+        RecordEngineNote(run, compacted);
+        // The engine wrote only the temporary file; the database is whole.
+        if (compacted.fault == EngineFault::ServerGone || compacted.fault == EngineFault::TimedOut) {
+            RemoveHalfMadeCopy(run, temp);
+        }
         if (!EngineLost(compacted)) return CompactEnd::Failed;
         lost = compacted.status;
         return CompactEnd::EngineLost;
@@ -325,9 +348,10 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         } else {
             RecordFailure(run, path, row.label, repaired.status, "");
             record.Failed(repaired.status);
+            RecordEngineNote(run, repaired);
         }
         ++(repaired ? result.done : result.failed);
-        Tell(context.dialogs, kAppTitle, repaired ? row.okText : row.errorText);
+        Tell(context.dialogs, kAppTitle, repaired ? row.okText : RowErrorLine(row.errorText, repaired));
         if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
     }
     run.progress.SetStatus({});

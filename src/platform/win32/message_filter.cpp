@@ -4,7 +4,12 @@ namespace corvane::win32 {
 namespace {
 
 // A busy server is asked again this often (milliseconds).
-constexpr DWORD kRetryDelayMs = 250;
+constexpr DWORD kRetryDelayMs = CallDeadline::kRetryDelayMs;
+constexpr UINT_PTR kTickTimer = 1;
+constexpr UINT kTickMs = 1000;
+constexpr wchar_t kTickerClass[] = L"CorvaneCallTicker";
+
+long long Now() { return static_cast<long long>(::GetTickCount64()); }
 // Paint messages handled per visit, so a window that never validates
 // cannot hold COM's loop.
 constexpr int kPaintsPerVisit = 16;
@@ -45,11 +50,22 @@ DWORD CallMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO
 // window is modal, or while it starts) takes the call later; one that
 // rejects it for good (SERVERCALL_REJECTED) has answered.
 DWORD CallMessageFilter::RetryRejectedCall(HTASK, DWORD, DWORD rejectType) {
-    return rejectType == SERVERCALL_RETRYLATER ? kRetryDelayMs : static_cast<DWORD>(-1);
+    const bool later = rejectType == SERVERCALL_RETRYLATER;
+    if (deadline_ == nullptr) return later ? kRetryDelayMs : static_cast<DWORD>(-1);
+    const long delay = deadline_->RetryDelay(Now(), later);
+    return delay < 0 ? static_cast<DWORD>(-1) : static_cast<DWORD>(delay);
 }
 
 DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     ++pendingCalls;
+    // The ticks only wake this loop; left queued, no new one would come.
+    MSG tick{};
+    while (ticks_ != nullptr && ::PeekMessageW(&tick, ticks_, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD)) {
+    }
+    if (deadline_ != nullptr && deadline_->Expired(Now())) {
+        ++cancels;
+        return PENDINGMSG_CANCELCALL;
+    }
     for (int i = 0; i < kPaintsPerVisit && DispatchFirst(WM_PAINT, Any); ++i) {
     }
     const bool closed = DispatchFirst(WM_CLOSE, Any) || DispatchFirst(WM_SYSCOMMAND, IsCloseCommand) ||
@@ -58,6 +74,22 @@ DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     // Everything else waits for the call's end, where the program's own loop
     // takes it; the call itself goes on.
     return PENDINGMSG_WAITDEFPROCESS;
+}
+
+CallTicker::CallTicker() {
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW type{sizeof type};
+    type.lpfnWndProc = ::DefWindowProcW;
+    type.hInstance = module;
+    type.lpszClassName = kTickerClass;
+    // A second registration fails as already done, which is as good.
+    ::RegisterClassExW(&type);
+    window_.Reset(::CreateWindowExW(0, kTickerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr));
+    if (window_) ::SetTimer(window_.Get(), kTickTimer, kTickMs, nullptr);
+}
+
+CallTicker::~CallTicker() {
+    if (window_) ::KillTimer(window_.Get(), kTickTimer);
 }
 
 ScopedMessageFilter::ScopedMessageFilter(CallMessageFilter& filter)
