@@ -35,10 +35,11 @@ constexpr DWORD kEndWaitMs = 30 * 1000;
 // woken every second for the call's life.
 class BoundCall {
 public:
-    BoundCall(CallMessageFilter& filter, CallDeadline& deadline, long long limitMs, long long busyMs)
+    BoundCall(CallMessageFilter& filter, CallDeadline& deadline, long long limitMs, long long busyMs,
+              std::function<void()> atDeadline = {})
         : filter_(filter), deadline_(deadline), registered_(filter) {
         deadline_.Start(Now(), limitMs, busyMs);
-        filter_.Bound(deadline_, ticker_.Window());
+        filter_.Bound(deadline_, ticker_.Window(), std::move(atDeadline));
     }
     BoundCall(const BoundCall&) = delete;
     BoundCall& operator=(const BoundCall&) = delete;
@@ -76,14 +77,19 @@ EngineStatus Win32DbEngine::Call(EngineCallKind bound, IDispatch* object, const 
     EngineStatus status;
     {
         const CallUnderWay underWay(calling_);
-        const BoundCall call(filter_, deadline_, limit, deadlines_.busyMs);
+        const BoundCall call(filter_, deadline_, limit, deadlines_.busyMs, [this] { Terminate(); });
         status = InvokeMember(object, member, kind, args, result);
     }
     // A server that answers late is still an answer; only a call that did
     // not come back is the engine not answering.
     if (!status && (deadline_.ExpiredSeen() || deadline_.BusyGaveUp() ||
                     status.status.code == static_cast<unsigned long>(RPC_E_CALL_CANCELED))) {
-        status = NoAnswer(status.status.code, member, limit, deadline_.BusyGaveUp() && !deadline_.ExpiredSeen());
+        // Cancelled at the deadline, the call answers RPC_E_CALL_CANCELED on
+        // Windows; under Wine 8 it answers RPC_S_CALL_FAILED once the server
+        // has been ended: the row reads the same either way.
+        const bool busy = deadline_.BusyGaveUp() && !deadline_.ExpiredSeen();
+        const auto code = busy ? status.status.code : static_cast<unsigned long>(RPC_E_CALL_CANCELED);
+        status = NoAnswer(code, member, limit, busy);
         EndProcess(status);
     } else if (status.fault == EngineFault::ServerGone) {
         // Its proxies only answer that the server is gone; releasing them is safe.
@@ -158,16 +164,28 @@ EngineStatus Win32DbEngine::FindProcess() {
     }
     process_ = std::move(process);
     processId_ = id;
+    processUnknown_.clear();
     return EngineStatus::Ok();
+}
+
+void Win32DbEngine::Terminate() {
+    if (!process_ || terminated_) return;
+    terminated_ = true;
+    // Access denied also answers a process that is already ending.
+    if (!::TerminateProcess(process_.Get(), 1) && ::GetLastError() != ERROR_ACCESS_DENIED) {
+        terminateError_ = ::GetLastError();
+    }
 }
 
 void Win32DbEngine::EndProcess(EngineStatus& status) {
     bool ended = false;
+    Terminate();
+    terminated_ = false;
     if (!process_) {
         status.note = "el motor no respondio y su proceso no se pudo terminar: " + processUnknown_;
-    } else if (!::TerminateProcess(process_.Get(), 1) && ::GetLastError() != ERROR_ACCESS_DENIED) {
-        // Access denied also answers a process that is already ending.
-        status.note = "TerminateProcess " + std::to_string(processId_) + " error " + std::to_string(::GetLastError());
+    } else if (terminateError_ != 0) {
+        status.note = "TerminateProcess " + std::to_string(processId_) + " error " + std::to_string(terminateError_);
+        terminateError_ = 0;
     } else if (::WaitForSingleObject(process_.Get(), kEndWaitMs) != WAIT_OBJECT_0) {
         status.note = "el proceso " + std::to_string(processId_) + " del motor no termino en 30 s";
     } else {

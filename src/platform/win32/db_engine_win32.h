@@ -73,7 +73,11 @@ private:
     // The application's process, read from its window once it exists; why
     // not, when it cannot be, is kept for the note of a cancelled call.
     EngineStatus FindProcess();
-    // After a cancelled call: the process ended and its objects let go.
+    // At a call's deadline, from inside the call: the process is ended
+    // (its end is what brings the call back under Wine).
+    void Terminate();
+    // After a cancelled call: the process ended, waited for, and its objects
+    // let go.
     void EndProcess(EngineStatus& status);
 
     DispatchCreator creator_;
@@ -84,6 +88,8 @@ private:
     UniqueHandle process_;
     DWORD processId_ = 0;
     std::string processUnknown_;
+    bool terminated_ = false;
+    DWORD terminateError_ = 0;
     bool calling_ = false;
     ComPtr<IDispatch> application_;
     ComPtr<IDispatch> engine_;

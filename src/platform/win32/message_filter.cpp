@@ -1,12 +1,14 @@
 #include "platform/win32/message_filter.h"
 
+#include <utility>
+
 namespace corvane::win32 {
 namespace {
 
 // A busy server is asked again this often (milliseconds).
 constexpr DWORD kRetryDelayMs = CallDeadline::kRetryDelayMs;
-constexpr UINT_PTR kTickTimer = 1;
-constexpr UINT kTickMs = 1000;
+constexpr UINT kTickMessage = WM_APP + 1;
+constexpr DWORD kTickMs = 1000;
 constexpr wchar_t kTickerClass[] = L"CorvaneCallTicker";
 
 long long Now() { return static_cast<long long>(::GetTickCount64()); }
@@ -60,9 +62,10 @@ DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     ++pendingCalls;
     // The ticks only wake this loop; left queued, no new one would come.
     MSG tick{};
-    while (ticks_ != nullptr && ::PeekMessageW(&tick, ticks_, WM_TIMER, WM_TIMER, PM_REMOVE | PM_NOYIELD)) {
+    while (ticks_ != nullptr && ::PeekMessageW(&tick, ticks_, kTickMessage, kTickMessage, PM_REMOVE | PM_NOYIELD)) {
     }
     if (deadline_ != nullptr && deadline_->Expired(Now())) {
+        if (atDeadline_) std::exchange(atDeadline_, nullptr)();
         ++cancels;
         return PENDINGMSG_CANCELCALL;
     }
@@ -85,11 +88,22 @@ CallTicker::CallTicker() {
     // A second registration fails as already done, which is as good.
     ::RegisterClassExW(&type);
     window_.Reset(::CreateWindowExW(0, kTickerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr));
-    if (window_) ::SetTimer(window_.Get(), kTickTimer, kTickMs, nullptr);
+    stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (window_ && stop_) thread_.Reset(::CreateThread(nullptr, 0, &CallTicker::Tick, this, 0, nullptr));
 }
 
 CallTicker::~CallTicker() {
-    if (window_) ::KillTimer(window_.Get(), kTickTimer);
+    if (!thread_) return;
+    ::SetEvent(stop_.Get());
+    ::WaitForSingleObject(thread_.Get(), INFINITE);
+}
+
+DWORD WINAPI CallTicker::Tick(void* self) {
+    const auto* ticker = static_cast<const CallTicker*>(self);
+    while (::WaitForSingleObject(ticker->stop_.Get(), kTickMs) == WAIT_TIMEOUT) {
+        ::PostMessageW(ticker->window_.Get(), kTickMessage, 0, 0);
+    }
+    return 0;
 }
 
 ScopedMessageFilter::ScopedMessageFilter(CallMessageFilter& filter)

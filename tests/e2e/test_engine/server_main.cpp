@@ -78,6 +78,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // for automation: its handle is how a client finds this process.
     gWindow = CreateWindowExW(0, L"STATIC", L"Test engine", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
                               GetModuleHandleW(nullptr), nullptr);
+    if (gWindow == nullptr) JournalLine({"server without a window", std::to_string(GetLastError())});
 
     DWORD cookie = 0;
     const HRESULT registered = CoRegisterClassObject(kApplicationClsid, FactoryOf(ClassKind::Application),
