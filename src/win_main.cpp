@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cwchar>
+
 #include "app/command_line.h"
 #include "app/program.h"
 #include "app/run_log.h"
@@ -63,6 +65,27 @@ int Usage(AppContext& context, Invocation invocation) {
     return kExitUsage;
 }
 
+// The bounds of the engine's calls: /limite:MIN for the work on each
+// database, the defaults otherwise. Under Wine only, where the tests run and
+// no venue does, CORVANE_WINE_PLAZOS_MS="<work>,<control>" sets both in
+// milliseconds, so a test of a hung engine need not wait minutes.
+EngineDeadlines DeadlinesFor(const CommandLine& command) {
+    EngineDeadlines deadlines;
+    if (command.limitMinutes > 0) deadlines.workMs = command.limitMinutes * 60LL * 1000;
+    if (!win32::RunningUnderWine()) return deadlines;
+    wchar_t text[64] = {};
+    const DWORD length = ::GetEnvironmentVariableW(L"CORVANE_WINE_PLAZOS_MS", text, 64);
+    if (length == 0 || length >= 64) return deadlines;
+    wchar_t* end = nullptr;
+    const long work = std::wcstol(text, &end, 10);
+    if (*end != L',') return deadlines;
+    const long control = std::wcstol(end + 1, &end, 10);
+    if (*end != L'\0' || work <= 0 || control <= 0) return deadlines;
+    deadlines.workMs = work;
+    deadlines.controlMs = control;
+    return deadlines;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
@@ -82,7 +105,8 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     win32::Win32Dialogs dialogs;
     win32::Win32SystemInfo system;
     win32::Win32Clock clock;
-    const Invocation invocation = ParseCommandLine(Arguments());
+    const CommandLine command = ParseCommandLine(Arguments());
+    const Invocation invocation = command.invocation;
     // The nightly run's hidden window never bears the title a copy started
     // by hand searches for, not even for the moment before it is marked.
     const bool unattended = invocation == Invocation::Repair;
@@ -98,6 +122,7 @@ int WINAPI wWinMain(HINSTANCE module, HINSTANCE, PWSTR, int) {
     AppContext context{state, files, dialogs, system, clock, instance, process, location.folder, location.name};
     process.RecordTo(context);
 
+    engine.SetDeadlines(DeadlinesFor(command));
     if (invocation == Invocation::Usage || invocation == Invocation::UsageError) {
         return Usage(context, invocation);
     }

@@ -103,10 +103,27 @@ void Keep(DatabaseRun& run, const std::string& label, const std::string& path, S
 
 enum class CompactEnd { Done, Failed, EngineLost };
 
-// The application's process ended during the call, or could not be started
-// again after it had: the row failed, and two such rows in a row stop the run.
+// The application's process ended during the call, gave no answer in time
+// (and was ended), or could not be started again after it had: the row
+// failed, and two such rows in a row stop the run.
 bool EngineLost(const EngineStatus& status) {
-    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing;
+    return status.fault == EngineFault::ServerGone || status.fault == EngineFault::Missing ||
+           status.fault == EngineFault::TimedOut;
+}
+
+// A row whose engine gave no answer says so in its box, with the bound; the
+// other failures keep their written line.
+std::string RowErrorLine(const char* errorText, const EngineStatus& status) {
+    if (status.fault != EngineFault::TimedOut) return errorText;
+    return std::string(errorText) + " " + status.status.text;
+}
+
+// Whatever ending the engine's process left to say (no process found, an
+// end refused) goes where the technician looks.
+void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
+    if (status.note.empty()) return;
+    AppendDebugLine(run.context, "DBRepair: " + status.note);
+    run.history.Note(status.note);
 }
 
 // The engine replied to the call, whatever it said. A lost or missing
@@ -148,16 +165,17 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
     SafeSwap swap(context, SwapsOf(run), path, temp, "DBCOMPACT40");
-    const auto failed = [&](const Status& failure) {
+    const auto failedWith = [&](const std::string& line, const Status& failure) {
         // Whatever failed, the engine's half-made file too is ours to remove.
         swap.Abandon();
-        summaries.errors += std::string(row.errorText) + "\r";
+        summaries.errors += line + "\r";
         // No room is something the venue can act on: the box says how much.
         if (failure.where == "FreeSpace") summaries.errors += failure.text + "\r";
         RecordFailure(run, path, row.label, failure, temp);
         record.Failed(failure);
         return CompactEnd::Failed;
     };
+    const auto failed = [&](const Status& failure) { return failedWith(row.errorText, failure); };
 
     if (info.kind == DbKind::KeystoneSolo) {
         // DAO 3.6 documents RepairDatabase as gone; the compaction repairs
@@ -180,7 +198,8 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
     const EngineStatus compacted =
         run.engine.CompactDatabase(path, temp, "MS Access;pwd=" + password);
     if (!compacted) {
-        failed(compacted.status);
+        RecordEngineNote(run, compacted);
+        failedWith(RowErrorLine(row.errorText, compacted), compacted.status);
         if (!EngineLost(compacted)) return CompactEnd::Failed;
         lost = compacted.status;
         return CompactEnd::EngineLost;
@@ -292,12 +311,12 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     // unshown when the answer turns the run into a compaction, which gives
     // those databases their rows. Their records stay: they did fail.
     bool answered = false;
-    std::vector<const char*> heldBoxes;
+    std::vector<std::string> heldBoxes;
     const auto showHeld = [&] {
-        for (const char* text : heldBoxes) Tell(context.dialogs, kAppTitle, text);
+        for (const std::string& text : heldBoxes) Tell(context.dialogs, kAppTitle, text);
         heldBoxes.clear();
     };
-    const auto rowBox = [&](const char* text) {
+    const auto rowBox = [&](const std::string& text) {
         if (answered) {
             Tell(context.dialogs, kAppTitle, text);
         } else {
@@ -342,9 +361,10 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         } else {
             RecordFailure(run, path, row.label, repaired.status, "");
             record.Failed(repaired.status);
+            RecordEngineNote(run, repaired);
         }
         ++(repaired ? result.done : result.failed);
-        rowBox(repaired ? row.okText : row.errorText);
+        rowBox(repaired ? std::string(row.okText) : RowErrorLine(row.errorText, repaired));
         // A second loss in a row ends the run with no answer: the rows' boxes
         // come before the message that says so.
         if (EngineLost(repaired) && lostInRow > 0) showHeld();

@@ -21,6 +21,10 @@ enum class EngineFault {
     // runs out of process on a venue's machine): what the call did is
     // unknown, and the next call starts a new application object.
     ServerGone,
+    // The engine gave no answer within the call's bound, or stayed busy past
+    // the busy bound: the call was cancelled and the engine's process ended
+    // where it could be; the run treats it as a lost server.
+    TimedOut,
 };
 
 // A failure carries the engine's own error number (DAO's, such as 3356, or
@@ -28,6 +32,9 @@ enum class EngineFault {
 struct EngineStatus {
     EngineFault fault = EngineFault::None;
     Status status;
+    // What the engine's end left to say beside the failure (a process that
+    // could not be found or ended): for the history and the debug log.
+    std::string note;
 
     static EngineStatus Ok() { return {}; }
     static EngineStatus Fail(EngineFault fault, unsigned long code, std::string where, std::string text) {

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "dbmaint/db_repair.h"
+#include "platform/engine_deadline.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -25,6 +26,13 @@ EngineStatus NotRestarted() {
     return EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
 }
 EngineStatus InUse() { return EngineStatus::Fail(EngineFault::Failed, 3045, "CompactDatabase", "In use."); }
+// A compaction cancelled at its 30 minutes, its process ended or not.
+EngineStatus Hung(const std::string& note = "se termino el proceso 4242 del motor") {
+    EngineStatus hung = NoAnswer(0x80010002, "CompactDatabase", 30 * 60 * 1000, false);
+    hung.note = note;
+    return hung;
+}
+constexpr const char* kHungLine = " el motor no respondio en 30 minutos";
 
 struct Venue : testing::RunHarness {
     explicit Venue(const std::vector<std::string>& kinds) {
@@ -52,31 +60,54 @@ TEST(EngineProcess, TheStartingLineShowsWhileTheApplicationIsCreated) {
 }
 
 // Rows of Keystone, Staffroll and Pantry (the compaction's order) whose
-// compactions answer so.
-TEST(EngineProcess, ARowWhoseEngineDiesFailsAndASecondInARowStopsTheRun) {
+// compactions answer so. A hang counts as a death.
+TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) {
+    const std::string hungKeystone = std::string("Error Keystone :(") + kHungLine + "\r";
     struct Case {
         const char* name;
         std::map<std::string, EngineStatus> answers;
         std::vector<std::string> compacted;  // asked of the engine
         bool stopped;
         std::string errors;  // the error summary
+        std::string keystoneError;  // its record in Errors.txt
+        std::string note;  // in the history and the debug log
     } const cases[] = {
-        {"one death", {{"Keystone", Died()}}, {"Keystone", "Staffroll", "Pantry"}, false, "Error Keystone :(\r"},
+        {"one death", {{"Keystone", Died()}}, {"Keystone", "Staffroll", "Pantry"}, false, "Error Keystone :(\r",
+         "Error: 2147944126 | The remote procedure", ""},
         {"two deaths in a row",
          {{"Keystone", Died()}, {"Staffroll", Died()}},
          {"Keystone", "Staffroll"},
          true,
-         "Error Keystone :(\rError Staffroll :(\r"},
+         "Error Keystone :(\rError Staffroll :(\r", "Error: 2147944126 | The remote procedure", ""},
         {"a death, then no new start",
          {{"Keystone", Died()}, {"Staffroll", NotRestarted()}},
          {"Keystone", "Staffroll"},
          true,
-         "Error Keystone :(\rError Staffroll :(\r"},
+         "Error Keystone :(\rError Staffroll :(\r", "Error: 2147944126 | The remote procedure", ""},
         {"a working engine between two deaths",
          {{"Keystone", Died()}, {"Staffroll", InUse()}, {"Pantry", Died()}},
          {"Keystone", "Staffroll", "Pantry"},
          false,
-         "Error Keystone :(\rError Staffroll :(\rError Pantry :(\r"},
+         "Error Keystone :(\rError Staffroll :(\rError Pantry :(\r", "Error: 2147944126 | The remote procedure", ""},
+        {"a hang, then a good row", {{"Keystone", Hung()}}, {"Keystone", "Staffroll", "Pantry"}, false, hungKeystone,
+         "Error: 2147549186 | el motor no respondio en 30 minutos", "se termino el proceso 4242 del motor"},
+        {"two hangs in a row",
+         {{"Keystone", Hung()}, {"Staffroll", Hung()}},
+         {"Keystone", "Staffroll"},
+         true,
+         hungKeystone + "Error Staffroll :(" + kHungLine + "\r", "Error: 2147549186 | el motor no respondio", ""},
+        {"a hang, then a death",
+         {{"Keystone", Hung()}, {"Staffroll", Died()}},
+         {"Keystone", "Staffroll"},
+         true,
+         hungKeystone + "Error Staffroll :(\r", "Error: 2147549186 | el motor no respondio", ""},
+        {"a hang whose process was never found",
+         {{"Keystone", Hung("el motor no respondio y su proceso no se pudo terminar: hWndAccessApp sin respuesta")}},
+         {"Keystone", "Staffroll", "Pantry"},
+         false,
+         hungKeystone,
+         "Error: 2147549186 | el motor no respondio",
+         "el motor no respondio y su proceso no se pudo terminar: hWndAccessApp sin respuesta"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -98,29 +129,36 @@ TEST(EngineProcess, ARowWhoseEngineDiesFailsAndASecondInARowStopsTheRun) {
             EXPECT_NE(texts.front().find("Dos Veces Seguidas"), std::string::npos) << texts.front();
             EXPECT_EQ(venue.dialogs.shown.front().icon, Icon::Stop);
             EXPECT_EQ(venue.Content("Pantry"), "Pantry data") << "not reached";
+        } else if (c.answers.count("Pantry") == 0) {
+            EXPECT_NE(venue.Content("Pantry"), "Pantry data") << "the run went on";
         }
         for (const auto& [kind, answer] : c.answers) {
             EXPECT_EQ(venue.Content(kind), kind + " data") << kind << " whole under its own name";
             EXPECT_FALSE(fs::exists(venue.drives.Local("G:\\Shared\\" + kind + "C.mdb"))) << "half-made copy of " << kind;
         }
         const std::string errors = venue.drives.ReadFile("G:\\Shared\\Errors.txt");
-        EXPECT_NE(errors.find("\"Corvane - DBCOMPACT40 Keystone 2\",\"Error: 2147944126 | The remote procedure"),
-                  std::string::npos)
+        EXPECT_NE(errors.find("\"Corvane - DBCOMPACT40 Keystone 2\",\"" + c.keystoneError), std::string::npos)
             << errors;
+        if (!c.note.empty()) {
+            EXPECT_NE(venue.drives.ReadFile("E:\\Corvane\\Corvane.log").find(c.note), std::string::npos)
+                << "in the history";
+            EXPECT_NE(venue.drives.ReadFile(venue.state.debugLogPath).find(c.note), std::string::npos)
+                << "in the debug log";
+        }
     }
 }
 
-TEST(EngineProcess, TheRepairSequenceStopsAtASecondDeathInARowToo) {
+TEST(EngineProcess, TheRepairSequenceStopsAtAHangAndADeathInARowToo) {
     Venue venue({"Keystone", "Staffroll", "Pantry"});
     venue.engine.version = "3.5";
-    venue.engine.failures["Keystone abc 0000012345.mdb"] = Died();
+    venue.engine.failures["Keystone abc 0000012345.mdb"] = Hung();
     venue.engine.failures["Staffroll abc 0000012345.mdb"] = Died();
 
     EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed);
 
     const std::vector<std::string> texts = venue.dialogs.Texts();
     ASSERT_EQ(texts.size(), 3u);
-    EXPECT_EQ(texts[0], "ERROR en Keystone");
+    EXPECT_EQ(texts[0], std::string("ERROR en Keystone") + kHungLine);
     EXPECT_EQ(texts[1], "ERROR en Staffroll");
     EXPECT_NE(texts[2].find("Dos Veces Seguidas"), std::string::npos);
     ASSERT_FALSE(venue.engine.calls.empty());

@@ -80,8 +80,8 @@ EngineStatus FakeEngine::RepairDatabase(const std::string& path) {
 EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::string& destination,
                                          const std::string& sourceLocale) {
     if (EngineStatus failed = Called("Compact " + source + " > " + destination + " | " + sourceLocale, source); !failed) {
-        // A server that dies half-way leaves what it had written.
-        if (failed.fault == EngineFault::ServerGone) drives_.WriteFile(destination, "half");
+        // A server that dies or hangs half-way leaves what it had written.
+        if (failed.fault == EngineFault::ServerGone || failed.fault == EngineFault::TimedOut) drives_.WriteFile(destination, "half");
         return failed;
     }
     namespace fs = std::filesystem;

@@ -79,6 +79,9 @@ public:
         Reset();
         return &pointer_;
     }
+    // Lets go of the reference without releasing it: a proxy whose server
+    // no longer answers would make Release wait on it.
+    void Abandon() { pointer_ = nullptr; }
 
 private:
     I* pointer_ = nullptr;

@@ -7,8 +7,11 @@
 #include <vector>
 
 #include "platform/db_engine.h"
+#include "platform/engine_deadline.h"
 #include "platform/win32/com.h"
 #include "platform/win32/dispatch.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/message_filter.h"
 
 namespace corvane::win32 {
 
@@ -34,6 +37,12 @@ HRESULT CreateDispatchObject(const CLSID& clsid, IDispatch** object);
 // when a call finds that process gone, the objects are let go and the next
 // call creates the application anew (Version, which changes nothing, tries
 // once more at once).
+//
+// Every call to it has a deadline (EngineDeadlines): past it the call is
+// cancelled through the message filter and the application's process ended,
+// the one whose id its window gave right after it was created, through a
+// handle opened at once, so that no other process can ever be hit. DAO 3.6
+// runs in this process: its calls cannot be cancelled.
 class Win32DbEngine : public DbEngine {
 public:
     explicit Win32DbEngine(DispatchCreator creator = CreateDispatchObject);
@@ -50,16 +59,37 @@ public:
     EngineStatus SecondRepairDatabase(const std::string& path) override;
     EngineStatus Quit() override;
 
+    void SetDeadlines(const EngineDeadlines& deadlines) { deadlines_ = deadlines; }
+
 private:
     EngineStatus Engine();
     EngineStatus SecondEngine();
     EngineStatus ReadVersion(std::string& version);
     // Every outgoing call goes through here: it may run the message filter's
     // loop, where a close request can end the program.
-    EngineStatus Call(IDispatch* object, const char* member, DispatchKind kind,
+    EngineStatus Call(EngineCallKind bound, IDispatch* object, const char* member, DispatchKind kind,
                       const std::vector<DispatchArg>& args = {}, UniqueVariant* result = nullptr);
+    EngineStatus Create(const CLSID& clsid, ComPtr<IDispatch>& object);
+    // The application's process, read from its window once it exists; why
+    // not, when it cannot be, is kept for the note of a cancelled call.
+    EngineStatus FindProcess();
+    // At a call's deadline, from inside the call: the process is ended
+    // (its end is what brings the call back under Wine).
+    void Terminate();
+    // After a cancelled call: the process ended, waited for, and its objects
+    // let go.
+    void EndProcess(EngineStatus& status);
 
     DispatchCreator creator_;
+    EngineDeadlines deadlines_;
+    CallMessageFilter filter_;
+    CallDeadline deadline_;
+    // The application's process, or why it is not known.
+    UniqueHandle process_;
+    DWORD processId_ = 0;
+    std::string processUnknown_;
+    bool terminated_ = false;
+    DWORD terminateError_ = 0;
     bool calling_ = false;
     ComPtr<IDispatch> application_;
     ComPtr<IDispatch> engine_;

@@ -1,5 +1,7 @@
 #include "platform/win32/dispatch.h"
 
+#include <string>
+
 #include "base/text.h"
 #include "platform/win32/system_error.h"
 #include "platform/win32/wide.h"
@@ -84,6 +86,12 @@ bool MayCallFillIn(IDispatch* object, void* fillIn) {
 
 EngineStatus FromHresult(HRESULT result, const char* member) {
     const auto code = static_cast<unsigned long>(result);
+    if (HRESULT_FACILITY(result) == FACILITY_CONTROL) {
+        // A DAO error Invoke answers itself, with no EXCEPINFO: read by its number.
+        const unsigned long number = HRESULT_CODE(result);
+        const EngineFault fault = number == kDaoNotSupported ? EngineFault::Unsupported : EngineFault::Failed;
+        return EngineStatus::Fail(fault, number, member, "Error " + std::to_string(number) + " del motor");
+    }
     return EngineStatus::Fail(FaultOf(result), code, member, SystemErrorText(code));
 }
 

@@ -1,10 +1,17 @@
 #include "platform/win32/message_filter.h"
 
+#include <utility>
+
 namespace corvane::win32 {
 namespace {
 
 // A busy server is asked again this often (milliseconds).
-constexpr DWORD kRetryDelayMs = 250;
+constexpr DWORD kRetryDelayMs = CallDeadline::kRetryDelayMs;
+constexpr UINT kTickMessage = WM_APP + 1;
+constexpr DWORD kTickMs = 1000;
+constexpr wchar_t kTickerClass[] = L"CorvaneCallTicker";
+
+long long Now() { return static_cast<long long>(::GetTickCount64()); }
 // Paint messages handled per visit, so a window that never validates
 // cannot hold COM's loop.
 constexpr int kPaintsPerVisit = 16;
@@ -45,11 +52,23 @@ DWORD CallMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO
 // window is modal, or while it starts) takes the call later; one that
 // rejects it for good (SERVERCALL_REJECTED) has answered.
 DWORD CallMessageFilter::RetryRejectedCall(HTASK, DWORD, DWORD rejectType) {
-    return rejectType == SERVERCALL_RETRYLATER ? kRetryDelayMs : static_cast<DWORD>(-1);
+    const bool later = rejectType == SERVERCALL_RETRYLATER;
+    if (deadline_ == nullptr) return later ? kRetryDelayMs : static_cast<DWORD>(-1);
+    const long delay = deadline_->RetryDelay(Now(), later);
+    return delay < 0 ? static_cast<DWORD>(-1) : static_cast<DWORD>(delay);
 }
 
 DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     ++pendingCalls;
+    // The ticks only wake this loop; left queued, no new one would come.
+    MSG tick{};
+    while (ticks_ != nullptr && ::PeekMessageW(&tick, ticks_, kTickMessage, kTickMessage, PM_REMOVE | PM_NOYIELD)) {
+    }
+    if (deadline_ != nullptr && deadline_->Expired(Now())) {
+        if (atDeadline_) std::exchange(atDeadline_, nullptr)();
+        ++cancels;
+        return PENDINGMSG_CANCELCALL;
+    }
     for (int i = 0; i < kPaintsPerVisit && DispatchFirst(WM_PAINT, Any); ++i) {
     }
     const bool closed = DispatchFirst(WM_CLOSE, Any) || DispatchFirst(WM_SYSCOMMAND, IsCloseCommand) ||
@@ -58,6 +77,33 @@ DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     // Everything else waits for the call's end, where the program's own loop
     // takes it; the call itself goes on.
     return PENDINGMSG_WAITDEFPROCESS;
+}
+
+CallTicker::CallTicker() {
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
+    WNDCLASSEXW type{sizeof type};
+    type.lpfnWndProc = ::DefWindowProcW;
+    type.hInstance = module;
+    type.lpszClassName = kTickerClass;
+    // A second registration fails as already done, which is as good.
+    ::RegisterClassExW(&type);
+    window_.Reset(::CreateWindowExW(0, kTickerClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module, nullptr));
+    stop_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (window_ && stop_) thread_.Reset(::CreateThread(nullptr, 0, &CallTicker::Tick, this, 0, nullptr));
+}
+
+CallTicker::~CallTicker() {
+    if (!thread_) return;
+    ::SetEvent(stop_.Get());
+    ::WaitForSingleObject(thread_.Get(), INFINITE);
+}
+
+DWORD WINAPI CallTicker::Tick(void* self) {
+    const auto* ticker = static_cast<const CallTicker*>(self);
+    while (::WaitForSingleObject(ticker->stop_.Get(), kTickMs) == WAIT_TIMEOUT) {
+        ::PostMessageW(ticker->window_.Get(), kTickMessage, 0, 0);
+    }
+    return 0;
 }
 
 ScopedMessageFilter::ScopedMessageFilter(CallMessageFilter& filter)

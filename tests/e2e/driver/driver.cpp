@@ -62,6 +62,7 @@ void Usage() {
            "  close                         post WM_CLOSE\n"
            "  kill                          end the window's process at once (TerminateProcess)\n"
            "  minimize                      minimise a window\n"
+           "  restore                       show a minimised window again\n"
            "  retitle TEXT                  change a window's caption\n"
            "  computer-name                 the computer name this prefix reports\n");
 }
@@ -95,6 +96,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close") return CmdClose(options);
   if (command == L"kill") return CmdKill(options);
   if (command == L"minimize") return CmdMinimize(options);
+  if (command == L"restore") return CmdRestore(options);
   if (command == L"retitle") return CmdRetitle(options);
   if (command == L"computer-name") return CmdComputerName();
   Usage();

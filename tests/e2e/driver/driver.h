@@ -80,6 +80,7 @@ int CmdClose(const Options& options);
 int CmdKill(const Options& options);
 int CmdRetitle(const Options& options);
 int CmdMinimize(const Options& options);
+int CmdRestore(const Options& options);
 int CmdComputerName();
 
 // message_boxes.cpp

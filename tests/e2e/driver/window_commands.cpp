@@ -220,6 +220,23 @@ int CmdMinimize(const Options& options) {
   return 0;
 }
 
+// Shown again from its minimised state, as a click on its button does.
+int CmdRestore(const Options& options) {
+  HWND window = WaitFor(options);
+  if (!window) return 1;
+  ShowWindow(window, SW_RESTORE);
+  const Deadline deadline(options.timeoutSeconds);
+  while (IsIconic(window)) {
+    if (deadline.Passed()) {
+      Fail(L"the window did not come back from its minimised state");
+      return 1;
+    }
+    Sleep(options.pollMs);
+  }
+  EmitWindow(window);
+  return 0;
+}
+
 int CmdComputerName() {
   wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
   DWORD size = MAX_COMPUTERNAME_LENGTH + 1;

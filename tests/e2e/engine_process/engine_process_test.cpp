@@ -16,6 +16,7 @@
 
 #include "platform/win32/com.h"
 #include "platform/win32/db_engine_win32.h"
+#include "platform/win32/dispatch.h"
 #include "platform/win32/message_filter.h"
 
 namespace corvane::win32 {
@@ -72,7 +73,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(apartment_);
         for (const char* name : {"fail.txt", "defer_fill_in.txt", "die_in_compact.txt", "compact_delay_ms.txt",
-                                 "start_delay_ms.txt"}) {
+                                 "start_delay_ms.txt", "hang_in_compact.txt", "hang_in_start.txt"}) {
             Unconfigure(name);
         }
     }
@@ -231,7 +232,6 @@ CallSeen SlowCallWithWindow(bool withFilter, bool slowStart = false) {
     std::printf("[ wine     ] during a 3 s %s, %s filter: %d paint(s), close %s\n", slowStart ? "start" : "call",
                 withFilter ? "with the" : "without a", seen.paints,
                 seen.closedDuringCall ? "let through" : "held until the call ended");
-    if (withFilter) std::printf("[ wine     ] MessagePending was called %d time(s)\n", filter.pendingCalls);
     Unconfigure(setting);
     ::DestroyWindow(watched.window);
     return seen;
@@ -242,11 +242,88 @@ TEST_F(EngineProcess, DuringACallTheWindowPaintsAndACloseRequestGetsThrough) {
     const CallSeen with = SlowCallWithWindow(true);
     EXPECT_GE(with.paints, 1);
     EXPECT_TRUE(with.closedDuringCall);
+    // The engine registers a filter of its own for each call, so the one
+    // registered here counts nothing: AHungCall... below counts what COM asks.
     // Without the filter only what COM's loop dispatches by itself gets
     // through, and while the server starts COM may run no loop at all:
     // printed above, asserted nowhere, as it is Wine's to choose.
     static_cast<void>(without);
     SlowCallWithWindow(true, true);
+}
+
+// A compaction that never returns, under a bound of 3 s, with the filter
+// alone (nothing ends the server): the ticks wake COM's loop, the filter
+// asks to cancel, and what the call answers is printed. A watchdog ends the
+// server after 8 s, so that a cancel that is not honoured (Wine 8) fails
+// nothing and holds nothing.
+TEST_F(EngineProcess, AHungCallWakesTheFilterEverySecondAndIsAskedToCancel) {
+    ::CreateDirectoryA("C:\\Shared", nullptr);
+    std::ofstream("C:\\Shared\\hangs.mdb", std::ios::binary) << std::string(4096, 'h');
+    ::DeleteFileA("C:\\Shared\\hangsC.mdb");
+    Configure("hang_in_compact.txt", "hangs.mdb\r\n");
+    ComPtr<IDispatch> application;
+    ASSERT_TRUE(SUCCEEDED(CreateDispatchObject(kApplicationClsid, application.Receive())));
+    const DWORD pid = LastServerPid();
+    UniqueVariant engine;
+    ASSERT_TRUE(InvokeMember(application.Get(), "DBEngine", DispatchKind::PropertyGet, {}, &engine));
+    std::thread watchdog([pid] {
+        if (ProcessEnded(pid, 8000)) return;
+        UniqueHandle process(::OpenProcess(PROCESS_TERMINATE, FALSE, pid));
+        if (process) ::TerminateProcess(process.Get(), 9);
+    });
+    CallMessageFilter filter;
+    CallDeadline deadline;
+    const ULONGLONG started = ::GetTickCount64();
+    EngineStatus status;
+    {
+        CallTicker ticker;
+        ScopedMessageFilter registration(filter);
+        deadline.Start(static_cast<long long>(started), 3000, 600000);
+        filter.Bound(deadline, ticker.Window());
+        status = InvokeMember(engine.Get().pdispVal, "CompactDatabase", DispatchKind::Method,
+                              {DispatchArg::Text("C:\\Shared\\hangs.mdb"), DispatchArg::Text("C:\\Shared\\hangsC.mdb")});
+        filter.Unbound();
+    }
+    const ULONGLONG took = ::GetTickCount64() - started;
+    std::printf("[ wine     ] a hung call asked to cancel at 3 s: answered 0x%08lX after %llu ms; MessagePending "
+                "called %d time(s), asked to cancel %d time(s)\n",
+                status.status.code, took, filter.pendingCalls, filter.cancels);
+    watchdog.join();
+    static_cast<void>(engine.Receive());
+    application.Abandon();
+    EXPECT_FALSE(status);
+    EXPECT_GE(filter.pendingCalls, 2) << "the ticks woke COM's loop";
+    EXPECT_GE(filter.cancels, 1);
+}
+
+// The engine at its bound: the call comes back within seconds of it, the
+// server whose window the engine read is ended, and the next call starts a
+// new one that works.
+TEST_F(EngineProcess, AHungCallEndsItsServerAtTheBoundAndTheNextCallStartsAnother) {
+    TwoDatabases();
+    Configure("hang_in_compact.txt", "dies.mdb\r\n");
+    Win32DbEngine db;
+    EngineDeadlines deadlines;
+    deadlines.workMs = 3000;
+    db.SetDeadlines(deadlines);
+    std::string version;
+    ASSERT_TRUE(db.Version(version));
+    const DWORD pid = LastServerPid();
+    const ULONGLONG started = ::GetTickCount64();
+    const EngineStatus hung = db.CompactDatabase("C:\\Shared\\dies.mdb", "C:\\Shared\\diesC.mdb", ";pwd=1");
+    const ULONGLONG took = ::GetTickCount64() - started;
+    std::printf("[ wine     ] the engine's hung call under a 3 s bound: 0x%08lX \"%s\" after %llu ms; %s\n",
+                hung.status.code, hung.status.text.c_str(), took, hung.note.c_str());
+    EXPECT_EQ(hung.fault, EngineFault::TimedOut);
+    EXPECT_EQ(hung.status.text, "el motor no respondio en 1 minutos");
+    EXPECT_EQ(hung.note, "se termino el proceso " + std::to_string(pid) + " del motor");
+    EXPECT_GE(took, 3000u);
+    EXPECT_LT(took, 8000u);
+    EXPECT_TRUE(ProcessEnded(pid, 0));
+
+    const EngineStatus next = db.CompactDatabase("C:\\Shared\\lives.mdb", "C:\\Shared\\livesC.mdb", ";pwd=1");
+    EXPECT_TRUE(next) << next.status.where << " " << std::hex << next.status.code << " " << next.status.text;
+    EXPECT_NE(LastServerPid(), pid) << "a new server";
 }
 
 }  // namespace

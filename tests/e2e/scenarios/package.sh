@@ -4,7 +4,7 @@
 set -euo pipefail
 source "$(dirname "$0")/../lib.sh"
 
-readonly USAGE_FIRST_LINE='Uso: Corvane.exe [/reparar | /?]'
+readonly USAGE_FIRST_LINE='Uso: Corvane.exe [/reparar [/limite:MIN] | /?]'
 
 # unpack_package FOLDER: checks the zip against its sum and unpacks it into
 # FOLDER. Sets PACKAGE_NAME (Corvane-<version>, the zip's one folder).

@@ -91,14 +91,14 @@ usage_error() {
   databases Keystone
   start_program corvane "$PROGRAM_PATH" /x
   expect_eq "$(wait_exit corvane 20)" 64 "exit code of /x"
-  expect_eq "$(head -n 1 "$SCENARIO_DIR/corvane.out" | tr -d '\r')" "Uso: Corvane.exe [/reparar | /?]" \
+  expect_eq "$(head -n 1 "$SCENARIO_DIR/corvane.out" | tr -d '\r')" "Uso: Corvane.exe [/reparar [/limite:MIN] | /?]" \
     "first line the starter got"
   [ ! -e "$PROGRAM_DIR/Corvane.log" ] || fail "the usage went to the log although the starter could read it"
 
   local code=0
   "$WINE64" "$PROGRAM_PATH" /y >&- 2>&- || code=$?
   expect_eq "$code" 64 "exit code of /y with no output to write to"
-  expect_log "MONITOR Uso incorrecto: /y | Uso: Corvane.exe [/reparar | /?] | "
+  expect_log "MONITOR Uso incorrecto: /y | Uso: Corvane.exe [/reparar [/limite:MIN] | /?] | "
   expect_log "Fin: uso incorrecto (codigo de salida 64)"
   expect_eq "$(drv count --class '#32770' | field count)" 0 "boxes after a usage error"
 

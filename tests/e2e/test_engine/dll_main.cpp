@@ -44,6 +44,15 @@
 //                        its class, as a slow first start of the real one
 //   defer_fill_in.txt    present: the local server leaves the description
 //                        to pfnDeferredFillIn as the in-process engine does
+//   hang_in_compact.txt  source file names, one a line: the local server
+//                        writes half of that compaction, journals "first
+//                        CompactDatabase.hanging <arguments...>" and never
+//                        answers, pumping its messages until it is ended
+//   hang_in_start.txt    present: the local server waits 3 minutes before
+//                        it offers its class, as an application that hangs
+//                        while it starts
+// The application's hWndAccessApp answers a hidden window of the local
+// server (0 in process, where no process of its own is to be ended).
 // and it appends what it was asked to journal.txt there (UTF-8, CR LF, TAB
 // between fields): "<first|second> <member> <arguments...> <ok|error N>",
 // plus "create application", "create second" and "refuse application" when a
@@ -80,6 +89,7 @@ void HostFactoryReferenced(int change) {
 // ends nothing here.
 void HostQuitRequested() {}
 bool HostIsServer() { return false; }
+HWND HostWindow() { return nullptr; }
 
 }  // namespace test_engine
 

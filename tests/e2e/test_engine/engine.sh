@@ -7,7 +7,8 @@
 # with an empty journal. Sets ENGINE_DIR, the Linux folder where the scenario
 # writes the engine's configuration (fail.txt, repair.txt, second_repair.txt,
 # refuse_start.txt, compact_delay_ms.txt, die_in_compact.txt, die_in_repair.txt,
-# start_delay_ms.txt: see dll_main.cpp) and reads its journal.
+# hang_in_compact.txt, start_delay_ms.txt, hang_in_start.txt: see
+# dll_main.cpp) and reads its journal.
 install_test_engine() {
   : "${E2E_TEST_ENGINE:?E2E_TEST_ENGINE must name the test engine DLL}"
   : "${E2E_TEST_ENGINE_SERVER:?E2E_TEST_ENGINE_SERVER must name the test engine server}"

@@ -140,12 +140,22 @@ Outcome CopyBytes(HANDLE source, HANDLE destination, long long limit) {
 // dies in the middle of this source's compaction (die_in_compact.txt).
 void MiddleOfCompaction(Role role, const std::wstring& sourcePath, const std::vector<std::string>& arguments) {
     const std::optional<DWORD> delay = ConfigMilliseconds(L"compact_delay_ms.txt");
-    const bool die = HostIsServer() && role == Role::First && ConfigNamesFile(L"die_in_compact.txt", sourcePath);
-    std::vector<std::string> fields{RoleName(role), die ? "CompactDatabase.dying" : "CompactDatabase.started"};
+    const bool server = HostIsServer() && role == Role::First;
+    const bool die = server && ConfigNamesFile(L"die_in_compact.txt", sourcePath);
+    const bool hang = server && ConfigNamesFile(L"hang_in_compact.txt", sourcePath);
+    std::vector<std::string> fields{
+        RoleName(role), die ? "CompactDatabase.dying" : hang ? "CompactDatabase.hanging" : "CompactDatabase.started"};
     fields.insert(fields.end(), arguments.begin(), arguments.end());
     JournalLine(fields);
     // As a crash: no reply, no clean-up, the half-written copy stays.
     if (die) TerminateProcess(GetCurrentProcess(), 3);
+    // As a hang that still answers the system: the call never returns, and
+    // the process can be ended.
+    while (hang) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, INFINITE, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+    }
     if (delay) Sleep(*delay);
 }
 
@@ -290,7 +300,8 @@ Outcome Compact(Role role, const std::wstring& sourcePath, const std::wstring& d
         return OpenFailure(error, destinationPath);
     }
     Outcome copied = Outcome::Ok();
-    const bool paused = ConfigExists(L"compact_delay_ms.txt") || ConfigExists(L"die_in_compact.txt");
+    const bool paused = ConfigExists(L"compact_delay_ms.txt") || ConfigExists(L"die_in_compact.txt") ||
+                        ConfigExists(L"hang_in_compact.txt");
     if (paused) {
         copied = CopyBytes(source.Get(), destination.Get(), size.QuadPart / 2);
         if (copied.Succeeded()) {

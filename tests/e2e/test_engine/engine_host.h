@@ -2,6 +2,7 @@
 // server each define these: the objects are the same, their host's lifetime
 // rules differ.
 #pragma once
+#include <windows.h>
 
 namespace test_engine {
 
@@ -17,5 +18,8 @@ void HostFactoryReferenced(int change);
 void HostQuitRequested();
 // The objects run in a process of their own.
 bool HostIsServer();
+// The application's main window, as hWndAccessApp answers it: a hidden
+// window of the server's own; none in process.
+HWND HostWindow();
 
 }  // namespace test_engine

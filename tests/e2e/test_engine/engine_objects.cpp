@@ -101,6 +101,7 @@ constexpr DISPID kVersion = 2;
 constexpr DISPID kRepairDatabase = 3;
 constexpr DISPID kCompactDatabase = 4;
 constexpr DISPID kQuit = 5;
+constexpr DISPID kWindow = 6;
 
 class Engine final : public DispatchObject {
 public:
@@ -197,11 +198,13 @@ protected:
     DISPID Find(const wchar_t* name) override {
         if (SameTextIgnoringCase(name, L"DBEngine")) return kDbEngine;
         if (SameTextIgnoringCase(name, L"Quit")) return kQuit;
+        if (SameTextIgnoringCase(name, L"hWndAccessApp")) return kWindow;
         return DISPID_UNKNOWN;
     }
 
     HRESULT Call(DISPID id, WORD flags, const DISPPARAMS& params, VARIANT* result, EXCEPINFO*, UINT*) override {
         if (id == kQuit && IsMethod(flags)) return Quit(params);
+        if (id == kWindow && IsPropertyGet(flags)) return Window(params, result);
         if (id != kDbEngine || !IsPropertyGet(flags)) return DISP_E_MEMBERNOTFOUND;
         Outcome outcome = params.cArgs == 0 ? Outcome::Ok() : Outcome::Failed(DISP_E_BADPARAMCOUNT);
         if (outcome.Succeeded() && result != nullptr) {
@@ -216,6 +219,16 @@ protected:
     }
 
 private:
+    HRESULT Window(const DISPPARAMS& params, VARIANT* result) {
+        const Outcome outcome = params.cArgs == 0 ? Outcome::Ok() : Outcome::Failed(DISP_E_BADPARAMCOUNT);
+        if (outcome.Succeeded() && result != nullptr) {
+            V_VT(result) = VT_I4;
+            V_I4(result) = static_cast<LONG>(reinterpret_cast<LONG_PTR>(HostWindow()));
+        }
+        Journal(Role::First, "hWndAccessApp", params, outcome);
+        return outcome.result;
+    }
+
     // Quit([Option]): the option (2, save nothing) is only journaled.
     HRESULT Quit(const DISPPARAMS& params) {
         const Outcome outcome = params.cArgs <= 1 ? Outcome::Ok() : Outcome::Failed(DISP_E_BADPARAMCOUNT);

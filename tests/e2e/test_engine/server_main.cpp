@@ -28,6 +28,10 @@ constexpr UINT kUnusedLimitMs = 10000;
 
 LONG gUsers = 0;
 bool gEverUsed = false;
+HWND gWindow = nullptr;
+
+// How long a server told to hang in its start waits before it offers its class.
+constexpr DWORD kHungStartMs = 3 * 60 * 1000;
 
 void EndLoop() { PostQuitMessage(0); }
 
@@ -49,6 +53,7 @@ void HostFactoryReferenced(int) {}
 // The reply to Quit goes out before the loop sees the message.
 void HostQuitRequested() { EndLoop(); }
 bool HostIsServer() { return true; }
+HWND HostWindow() { return gWindow; }
 
 }  // namespace test_engine
 
@@ -62,8 +67,18 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         JournalLine({"server end", pid, "CoInitializeEx failed"});
         return 1;
     }
-    // A first start of the real application can take ten seconds and more.
+    // A first start of the real application can take ten seconds and more;
+    // a hung one never comes.
     if (const std::optional<DWORD> delay = ConfigMilliseconds(L"start_delay_ms.txt")) Sleep(*delay);
+    if (ConfigExists(L"hang_in_start.txt")) {
+        JournalLine({"server hangs in its start", pid});
+        Sleep(kHungStartMs);
+    }
+    // The application's window, hidden, as the real one has while it works
+    // for automation: its handle is how a client finds this process.
+    gWindow = CreateWindowExW(0, L"STATIC", L"Test engine", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), nullptr);
+    if (gWindow == nullptr) JournalLine({"server without a window", std::to_string(GetLastError())});
 
     DWORD cookie = 0;
     const HRESULT registered = CoRegisterClassObject(kApplicationClsid, FactoryOf(ClassKind::Application),

@@ -150,6 +150,10 @@ TEST(Win32DbEngine, FailuresCarryTheEngineNumberAndText) {
         {"ServerUnavailable", {.result = static_cast<HRESULT>(0x800706BA)}, EngineFault::ServerGone, static_cast<HRESULT>(0x800706BA), ""},
         {"Disconnected", {.result = RPC_E_DISCONNECTED}, EngineFault::ServerGone, RPC_E_DISCONNECTED, ""},
         {"ServerDied", {.result = RPC_E_SERVER_DIED}, EngineFault::ServerGone, RPC_E_SERVER_DIED, ""},
+        // A DAO error Invoke answers itself, with no EXCEPINFO: read by its number.
+        {"NotSupportedAsTheResult", {.result = DaoScode(3251)}, EngineFault::Unsupported, 3251,
+         "Error 3251 del motor"},
+        {"DaoErrorAsTheResult", {.result = DaoScode(3356)}, EngineFault::Failed, 3356, "Error 3356 del motor"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
