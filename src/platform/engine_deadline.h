@@ -34,7 +34,10 @@ inline long long DeadlineMinutes(long long limitMs) {
 // past the busy bound.
 inline EngineStatus NoAnswer(unsigned long code, const char* where, long long limitMs, bool busy) {
     std::string text = "el motor no respondio";
-    if (!busy) text += " en " + std::to_string(DeadlineMinutes(limitMs)) + " minutos";
+    if (!busy) {
+        const long long minutes = DeadlineMinutes(limitMs);
+        text += " en " + std::to_string(minutes) + (minutes == 1 ? " minuto" : " minutos");
+    }
     return EngineStatus::Fail(EngineFault::TimedOut, code, where, std::move(text));
 }
 

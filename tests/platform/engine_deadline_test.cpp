@@ -58,7 +58,7 @@ TEST(EngineDeadline, TheRowSaysTheBoundInMinutes) {
     } const cases[] = {
         {30 * kMinute, false, "el motor no respondio en 30 minutos"},
         {600 * kMinute, false, "el motor no respondio en 600 minutos"},
-        {15 * 1000, false, "el motor no respondio en 1 minutos"},  // the tests' short bounds
+        {15 * 1000, false, "el motor no respondio en 1 minuto"},  // the tests' short bounds
         {2 * kMinute, true, "el motor no respondio"},
     };
     for (const Case& c : cases) {

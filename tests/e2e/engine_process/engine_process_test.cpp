@@ -315,7 +315,7 @@ TEST_F(EngineProcess, AHungCallEndsItsServerAtTheBoundAndTheNextCallStartsAnothe
     std::printf("[ wine     ] the engine's hung call under a 3 s bound: 0x%08lX \"%s\" after %llu ms; %s\n",
                 hung.status.code, hung.status.text.c_str(), took, hung.note.c_str());
     EXPECT_EQ(hung.fault, EngineFault::TimedOut);
-    EXPECT_EQ(hung.status.text, "el motor no respondio en 1 minutos");
+    EXPECT_EQ(hung.status.text, "el motor no respondio en 1 minuto");
     EXPECT_EQ(hung.note, "se termino el proceso " + std::to_string(pid) + " del motor");
     EXPECT_GE(took, 3000u);
     EXPECT_LT(took, 8000u);

@@ -63,7 +63,7 @@ expect_keystone_hang_handled() {
   hung=$(server_pids | head -n 1)
   grep -qF "se termino el proceso $hung del motor" < <(run_log) ||
     fail "no record of the hung server $hung being ended: $(run_log)"
-  grep -qF '"Corvane - DBCOMPACT40 Keystone 2","Error: 2147549186 | el motor no respondio en 1 minutos"' \
+  grep -qF '"Corvane - DBCOMPACT40 Keystone 2","Error: 2147549186 | el motor no respondio en 1 minuto"' \
     "$SHARED/Errors.txt" || fail "no record of the row: $(cat "$SHARED/Errors.txt" 2>/dev/null)"
 }
 
@@ -90,7 +90,7 @@ compaction() {
   expect_keystone_hang_handled
   expect_no_server_within 10 "after the run"
   [ ! -e "$SHARED/Corvane.run" ] || fail "the run lock stayed"
-  grep -qF 'Error Keystone :( el motor no respondio en 1 minutos' < <(run_log) || fail "no row line: $(run_log)"
+  grep -qF 'Error Keystone :( el motor no respondio en 1 minuto' < <(run_log) || fail "no row line: $(run_log)"
   grep -qF 'Fin: alguna base fallo (codigo de salida 1)' < <(run_log) || fail "no end record: $(run_log)"
 }
 
@@ -115,7 +115,7 @@ interactive() {
     fail "the main window was not painted during the call (picture: $shot)"
   journal_has $'^first\tCompactDatabase\t.*Staffroll' && fail "the window was checked after the hang"
   expect_box Corvane $'Staffroll OK!\r'
-  expect_box Corvane $'Error Keystone :( el motor no respondio en 1 minutos\r'
+  expect_box Corvane $'Error Keystone :( el motor no respondio en 1 minuto\r'
   expect_keystone_hang_handled
   expect_eq "$(engine_servers | wc -l)" 1 "servers running while the program is open (the second only)"
   drv close --class CorvaneFMain >/dev/null || fail "could not close the main window"
