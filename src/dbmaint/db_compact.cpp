@@ -310,24 +310,22 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
     // open: the boxes of the rows that failed before then wait, and go
     // unshown when the answer turns the run into a compaction, which gives
     // those databases their rows. Their records stay: they did fail.
+    // Once it has answered, a row's box shows as the next row begins, and
+    // the last row's among the run's closing boxes, after the run lock is
+    // let go: a box left open there keeps no other run out.
     bool answered = false;
     std::vector<std::string> heldBoxes;
     const auto showHeld = [&] {
         for (const std::string& text : heldBoxes) Tell(context.dialogs, kAppTitle, text);
         heldBoxes.clear();
     };
-    const auto rowBox = [&](const std::string& text) {
-        if (answered) {
-            Tell(context.dialogs, kAppTitle, text);
-        } else {
-            heldBoxes.push_back(text);
-        }
-    };
+    const auto rowBox = [&](const std::string& text) { heldBoxes.push_back(text); };
 
     for (const DbKind kind : kRepairOrder) {
         const std::string& path = scan.PathOf(kind);
         if (path.empty()) continue;
         const RowTexts& row = InfoOf(kind).repairRow;
+        if (answered) showHeld();
         if (!run.waiter.StillRunning()) return {true, result.done, result.failed};
         const RunStatus doing = PlaceInRun(RunAction::Repairing, path, ++place, total);
         run.progress.SetStatus(doing);
@@ -365,13 +363,16 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         }
         ++(repaired ? result.done : result.failed);
         rowBox(repaired ? std::string(row.okText) : RowErrorLine(row.errorText, repaired));
-        // A second loss in a row ends the run with no answer: the rows' boxes
-        // come before the message that says so.
-        if (EngineLost(repaired) && lostInRow > 0) showHeld();
+        // A second loss in a row ends the run: the rows' boxes come before
+        // the message that says so, both once the lock is let go.
+        if (EngineLost(repaired) && lostInRow > 0) {
+            run.frame.ReleaseLock();
+            showHeld();
+        }
         if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
     }
-    showHeld();
     run.progress.SetStatus({});
+    result.closingBoxes = std::move(heldBoxes);
     return result;
 }
 

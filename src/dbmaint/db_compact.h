@@ -42,7 +42,7 @@ RunResult DBCOMPACT40(DatabaseRun& run, const std::string& folder, const FolderS
 
 // The repair sequence of an engine other than "3.6": every database found,
 // in the repair order, waited for and repaired in place, each with its own
-// result box. It stops, having changed nothing, when the first repair that
+// result box (the last row's among the result's closingBoxes). It stops, having changed nothing, when the first repair that
 // gets an answer (whatever its place) answers that the engine repairs
 // nothing: the rows before it only waited past their bound or lost the
 // engine, and the compaction run that follows takes them again.
