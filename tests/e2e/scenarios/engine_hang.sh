@@ -14,14 +14,7 @@ readonly CONTROL_MS=20000
 export CORVANE_WINE_PLAZOS_MS="$WORK_MS,$CONTROL_MS"
 
 start() {
-  scenario_begin "engine_hang_$1" MONITOR
-  install_on_drive_e
-  install_test_engine 3.6
-  echo 1 >"$PROGRAM_DIR/Corvane.lng"
-  printf 'Monitor\r\n' >"$PROGRAM_DIR/MainMachine.ord"
-  SHARED="$VENUE/g/Shared"
-  mkdir -p "$SHARED"
-  map_drive g "$VENUE/g"
+  main_machine_begin "engine_hang_$1"
 }
 
 name() { echo "$1 abc $NUMBER.mdb"; }

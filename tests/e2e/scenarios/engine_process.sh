@@ -12,14 +12,7 @@ readonly NUMBER=0000000001
 readonly CALL_FAILED=2147944126
 
 start() {
-  scenario_begin "engine_process_$1" MONITOR
-  install_on_drive_e
-  install_test_engine 3.6
-  echo 1 >"$PROGRAM_DIR/Corvane.lng"
-  printf 'Monitor\r\n' >"$PROGRAM_DIR/MainMachine.ord"
-  SHARED="$VENUE/g/Shared"
-  mkdir -p "$SHARED"
-  map_drive g "$VENUE/g"
+  main_machine_begin "engine_process_$1"
 }
 
 name() { echo "$1 abc $NUMBER.mdb"; }

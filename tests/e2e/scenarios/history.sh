@@ -10,14 +10,7 @@ readonly NUMBER=0000000001
 # start NAME: Corvane on E: of the main machine, Spanish, the test engine
 # 3.6 (it compacts by copying, runs of zeros as holes).
 start() {
-  scenario_begin "history_$1" MONITOR
-  install_on_drive_e
-  install_test_engine 3.6
-  echo 1 >"$PROGRAM_DIR/Corvane.lng"
-  printf 'Monitor\r\n' >"$PROGRAM_DIR/MainMachine.ord"
-  SHARED="$VENUE/g/Shared"
-  mkdir -p "$SHARED"
-  map_drive g "$VENUE/g"
+  main_machine_begin "history_$1"
 }
 
 repair() {

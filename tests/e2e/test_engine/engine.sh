@@ -65,3 +65,17 @@ register_test_engine() {
   "$REGISTER_TEST_ENGINE" --view "$E2E_BITS" "$WINEPREFIX" "$TEST_ENGINE_WINDOWS_PATH" \
     "$TEST_ENGINE_SERVER_WINDOWS_PATH" || fail "could not register the test engine"
 }
+
+# main_machine_begin NAME: scenario NAME as MONITOR, the main machine, with
+# Corvane on E: in Spanish, the test engine 3.6, and its shared folder G:\Shared
+# (SHARED, the Linux folder), empty.
+main_machine_begin() {
+  scenario_begin "$1" MONITOR
+  install_on_drive_e
+  install_test_engine 3.6
+  echo 1 >"$PROGRAM_DIR/Corvane.lng"
+  printf 'Monitor\r\n' >"$PROGRAM_DIR/MainMachine.ord"
+  SHARED="$VENUE/g/Shared"
+  mkdir -p "$SHARED"
+  map_drive g "$VENUE/g"
+}
