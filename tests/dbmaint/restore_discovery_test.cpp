@@ -67,31 +67,5 @@ TEST(RestoreScan, AFolderThatCannotBeListedGivesItsReason) {
     EXPECT_NE(scanned.code, 0u);
 }
 
-TEST(RestoreConnection, NoEndsTheProgramUnlikeTheRepairRequest) {
-    struct Case {
-        const char* computer;
-        std::deque<Answer> answers;
-        bool goesOn;
-        std::optional<int> ended;
-        bool found;
-    } const cases[] = {
-        {"POS1", {Answer::No}, false, 0, false},
-        {"DEV-K305", {Answer::No, Answer::Yes}, true, std::nullopt, true},
-        {"DEV-K305", {Answer::No, Answer::No}, false, 0, false},
-    };
-    for (const Case& c : cases) {
-        testing::Harness h;
-        h.state.computerName = c.computer;
-        h.state.devMachineMarker = "K305";
-        h.state.mainMachineName = "Monitor";
-        h.state.sharedDataFolderPath = SharedFolder(h.state);
-        h.dialogs.answers = c.answers;
-        EXPECT_EQ(RestoreConnection(h.context), c.goesOn) << c.computer;
-        EXPECT_EQ(h.process.endedWith, c.ended) << c.computer;
-        EXPECT_EQ(h.state.sharedFolderFound, c.found) << c.computer;
-        EXPECT_EQ(h.dialogs.shown.at(0).text, "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?");
-    }
-}
-
 }  // namespace
 }  // namespace corvane
