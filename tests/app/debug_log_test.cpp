@@ -39,17 +39,6 @@ TEST_F(DebugLog, SwitchFileStartsOneLogWithItsHeaderAndIsDeleted) {
     EXPECT_EQ(h.drives.FileNames("E:\\Corvane").size(), 1u);
 }
 
-TEST_F(DebugLog, RecordsAreQuotedLinesAppendedAfterTheHeader) {
-    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
-    StartDebugLog(h.context);
-    const std::string header = h.drives.ReadFile(h.state.debugLogPath);
-
-    AppendDebugLine(h.context, "ActivatePrevInstance");
-    AppendDebugLine(h.context, "say \"hi\"");
-    const std::string records = h.drives.ReadFile(h.state.debugLogPath).substr(header.size());
-    EXPECT_EQ(records, "\"ActivatePrevInstance\"\r\n\"say \"hi\"\"\r\n");
-}
-
 TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
     using Op = testing::FailingFileSystem::Op;
     struct Case {

@@ -9,22 +9,6 @@ namespace {
 
 const std::string kPadding(30, ' ');
 
-TEST(BackupStamp, ElevenCharactersAroundTheFirstDash) {
-    struct Case {
-        const char* name;
-        const char* stamp;
-    } const cases[] = {
-        {"Keystone abc 0000000001 240105-1430.mdb", "240105-1430"},
-        {"Keystone 240105-1430-2.mdb", "240105-1430"},
-        {"K 240105-14", "240105-14"},      // the name ends short: a shorter stamp
-        {"ab-1430 Keystone.mdb", "ab-1430 Key"},  // the "-" too near the start
-        {"Keystone 2401051430.mdb", ""},   // no "-": not a backup
-        {"Añ-1430.mdb", "Añ-1430.mdb"},    // characters, not bytes: "ñ" is one
-        {"Keystone ñ40105-1430.mdb", "ñ40105-1430"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(BackupStamp(c.name), c.stamp) << c.name;
-}
-
 TEST(BackupDisplayText, MonthDayYearTimeAndTheZMark) {
     struct Case {
         const char* stamp;
@@ -79,20 +63,6 @@ TEST(Catalogue, NamesContainingTheSearchNameInExactCase) {
         << "Pantry lists Pantry Backlog's backups too; lower case and names without a dash are left out";
     EXPECT_EQ(Stamps(Listed(names, "Backlog")), (std::vector<std::string>{"240104-0400", "240102-0400"}));
     EXPECT_TRUE(Listed(names, "Keystone").empty());
-}
-
-TEST(ListCatalogue, TheFolderFilesOnlyWithTheirPathsAndAnUnreadableFolderListsNothing) {
-    testing::TempDrives drives;
-    drives.MakeFolder("G:\\Shared\\_BackUps\\Keystone a 240106-0400.mdb");  // a folder, not a backup
-    drives.WriteFile("G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb", "x");
-    std::vector<CatalogueEntry> entries;
-    ASSERT_TRUE(ListCatalogue(drives.files, "G:\\Shared\\_BackUps\\", "Keystone", entries));
-    ASSERT_EQ(Stamps(entries), std::vector<std::string>{"240105-1430"});
-    EXPECT_EQ(entries[0].backupPath, "G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb");
-
-    const Status missing = ListCatalogue(drives.files, "G:\\Shared\\Otra", "Keystone", entries);
-    EXPECT_EQ(missing.code, 3u) << "the folder's failure comes back for the record";
-    EXPECT_TRUE(entries.empty()) << "no rows of an earlier listing stay";
 }
 
 }  // namespace

@@ -140,34 +140,6 @@ TEST_F(Maintenance, RepairRunsInItsOwnOrderWithOneBoxPerDatabase) {
         << errors;
 }
 
-TEST(MaintenanceEngine, OnlyTheExactVersionThreeSixCompacts) {
-    struct Case {
-        const char* version;
-        const char* secondCall;
-    } const cases[] = {
-        {"3.6", "Compact"}, {"3.5", "Repair"}, {"3.60", "Repair"}, {"12.0", "Repair"}, {"", "Repair"},
-    };
-    for (const Case& c : cases) {
-        Venue m;
-        m.engine.version = c.version;
-        m.Put({"Pantry"});
-        m.Maintain();
-        ASSERT_EQ(m.engine.calls.size(), 2u) << "'" << c.version << "'";
-        EXPECT_EQ(m.engine.calls[1].substr(0, m.engine.calls[1].find(' ')), c.secondCall) << "'" << c.version << "'";
-    }
-}
-
-TEST(MaintenanceEngine, NothingFoundShowsNoBoxWhateverTheEngine) {
-    for (const char* version : {"3.6", "3.5"}) {
-        Venue m;
-        m.engine.version = version;
-        m.drives.WriteFile(InShared("Notas.mdb"), "not a database of the suite");
-        m.Maintain();
-        EXPECT_TRUE(m.dialogs.shown.empty()) << version;
-        EXPECT_EQ(m.engine.calls, std::vector<std::string>{"Version"}) << version;
-    }
-}
-
 TEST_F(Maintenance, PatronsWaitsUnderTheFestiveLabel) {
     Put({"Patrons"});
     drives.WriteFile(InShared("Patrons abc 0000012345.ldb"), "POS2");
@@ -259,51 +231,6 @@ TEST(MaintenanceStaleCopy, IsRemovedBeforeTheWaitOrFailsItsRow) {
     }
 }
 
-TEST_F(Maintenance, KeystoneSolosExtraRepairIsSkippedOnlyWhenTheEngineLacksIt) {
-    struct Case {
-        const char* what;
-        EngineStatus answer;
-        bool compacted;
-        std::size_t kept;  // generations: the copy before a repair that ran, the compaction's
-    } const cases[] = {
-        {"repaired", EngineStatus::Ok(), true, 2},
-        {"second engine not installed",
-         EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered"), true, 1},
-        {"method unknown or 3251",
-         EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Operation is not supported."), true,
-         1},
-        {"the repair failed", EngineStatus::Fail(EngineFault::Failed, 3049, "RepairDatabase", "Damaged."), false, 1},
-    };
-    for (const Case& c : cases) {
-        Venue m;
-        m.Put({"KeystoneSolo"});
-        m.engine.secondRepair = c.answer;
-        m.Maintain();
-        const std::string expected = c.compacted ? "KeystoneSolo OK!\r" : "Error KeystoneSolo :(\r";
-        EXPECT_EQ(m.dialogs.Texts(), std::vector<std::string>{expected}) << c.what;
-        ASSERT_EQ(m.engine.calls.size(), c.compacted ? 3u : 2u) << c.what;
-        EXPECT_EQ(m.engine.calls[1].substr(0, 13), "SecondRepair ") << c.what;
-        EXPECT_EQ(m.drives.FileNames(InShared("_Reemplazadas")).size(), c.kept) << c.what;
-    }
-}
-
-TEST_F(Maintenance, AnEngineThatIsMissingIsReportedAndNothingIsTouched) {
-    Put({"Keystone", "Pantry"});
-    drives.WriteFile("G:\\Shared\\KeystoneC.mdb", "stale");
-    engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
-    dialogs.onShow = [this](auto&) { EXPECT_FALSE(Has("G:\\Shared\\Corvane.run")) << "let go before the box"; };
-    Maintain();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    const MessageBoxRequest& box = dialogs.shown[0];
-    EXPECT_NE(box.text.find("Microsoft Access"), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("0x80040154 | Class not registered"), std::string::npos) << box.text;
-    EXPECT_EQ(box.icon, Icon::Stop);
-    EXPECT_EQ(engine.calls, std::vector<std::string>{"Version"});
-    EXPECT_EQ(Content("Keystone"), "Keystone data");
-    EXPECT_EQ(drives.ReadFile("G:\\Shared\\KeystoneC.mdb"), "stale") << "not even the stale copy";
-    EXPECT_FALSE(process.endedWith) << "the program stays usable";
-}
-
 TEST_F(Maintenance, AClosedProgramStopsTheRunBetweenSteps) {
     Put({"Keystone", "Staffroll"});
     drives.WriteFile(InShared("Staffroll abc 0000012345.ldb"), "POS1");
@@ -314,12 +241,6 @@ TEST_F(Maintenance, AClosedProgramStopsTheRunBetweenSteps) {
     EXPECT_EQ(engine.calls[1].substr(0, 17), "Compact G:\\Shared") << "Keystone was done before the wait";
     EXPECT_EQ(Content("Staffroll"), "Staffroll data");
     EXPECT_FALSE(Has("G:\\Shared\\StaffrollC.mdb"));
-}
-
-TEST(EngineErrorText, EngineNumbersInDecimalComFailuresInHex) {
-    EXPECT_EQ(EngineErrorText(Status::Fail(3204, "", "Database already exists.")), "3204 | Database already exists.");
-    EXPECT_EQ(EngineErrorText(Status::Fail(0x80040154, "", "Class not registered")),
-              "0x80040154 | Class not registered");
 }
 
 }  // namespace

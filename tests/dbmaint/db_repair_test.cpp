@@ -73,41 +73,5 @@ TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
     EXPECT_EQ(drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
 }
 
-TEST_F(DBRepairRun, ADeveloperMachineScansDriveD) {
-    state.computerName = "DEV-K305";
-    drives.MakeFolder("D:\\Shared");
-    drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
-    drives.WriteFile("D:\\Shared\\Keystone abc 0000000002.mdb", "");
-    Run();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].text.find("\rD:\\Shared\\\r"), std::string::npos);
-}
-
-TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
-    struct Case {
-        const char* what;
-        const char* computer;
-        const char* mainMachine;
-        const char* folder;
-    } const cases[] = {
-        {"the share went away", "POS1", "Caja9", "\\\\Caja9\\G\\Shared"},
-        {"the folder was removed", "MONITOR", "Monitor", "G:\\Shared"},
-    };
-    std::filesystem::remove_all(drives.root / "g");
-    for (const Case& c : cases) {
-        dialogs.shown.clear();
-        state.computerName = c.computer;
-        state.mainMachineName = c.mainMachine;
-        Run();
-        ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
-        const MessageBoxRequest& box = dialogs.shown[0];
-        EXPECT_NE(box.text.find(std::string(c.folder) + "\r"), std::string::npos) << c.what << ": " << box.text;
-        EXPECT_NE(box.text.find("(Error "), std::string::npos) << c.what << ": " << box.text;
-        EXPECT_EQ(box.icon, Icon::Stop);
-        EXPECT_FALSE(process.endedWith) << c.what;
-        EXPECT_TRUE(state.sharedFolderFound) << "the next request tries again from the same folder";
-    }
-}
-
 }  // namespace
 }  // namespace corvane

@@ -58,14 +58,5 @@ TEST(RestoreScan, TheFileListedLastWinsItsKindAndOthersStayEmpty) {
     EXPECT_EQ(live[IndexOf("Tollgate")], "");
 }
 
-TEST(RestoreScan, AFolderThatCannotBeListedGivesItsReason) {
-    testing::Harness h;
-    h.state.sharedDataFolderPath = "G:\\Shared";
-    LiveDatabases live;
-    const Status scanned = RestoreScan(h.context, live);
-    EXPECT_FALSE(scanned);
-    EXPECT_NE(scanned.code, 0u);
-}
-
 }  // namespace
 }  // namespace corvane

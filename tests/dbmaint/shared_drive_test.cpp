@@ -11,78 +11,10 @@
 namespace corvane {
 namespace {
 
-class Discovery : public ::testing::Test, public testing::RunHarness {
-protected:
-    Discovery() {
-        state.mainMachineName = "Monitor";
-        state.devMachineMarker = "K305";
-        state.uiLanguageCode = "1";
-    }
-    // As the start-up leaves it: the folder chosen, not yet looked for.
-    void Find() {
-        state.sharedDataFolderPath = SharedFolder(state);
-        FindSharedDrive(context);
-    }
-    void Share(const std::string& server) {
-        std::filesystem::create_directories(drives.root / "unc" / server / "g" / "Shared");
-    }
-};
-
-TEST_F(Discovery, OnlyTheApplicableRuleIsTried) {
-    struct Case {
-        const char* what;
-        const char* computer;
-        const char* devFlag;
-        bool localShared, mainShared, share;
-        bool found;
-        std::vector<std::string> looked;
-    } const cases[] = {
-        {"developer machine", "DEV-K305", "YES", true, true, true, true, {"D:\\Shared"}},
-        {"developer machine without D:\\Shared", "DEV-K305", "YES", false, true, true, false, {"D:\\Shared"}},
-        {"developer acting as Monitor", "Monitor", "YES", true, true, true, true, {"D:\\Shared"}},
-        {"main machine, any letter case", "MONITOR", "", true, true, true, true, {"G:\\Shared"}},
-        {"main machine without G:\\Shared", "monitor", "", true, false, true, false, {"G:\\Shared"}},
-        {"another machine", "POS1", "", true, true, true, true, {"\\\\Monitor\\G\\", "\\\\Monitor\\G\\Shared"}},
-        {"another machine, main machine unreachable", "POS1", "", true, true, false, false, {"\\\\Monitor\\G\\"}},
-    };
-    for (const Case& c : cases) {
-        std::filesystem::remove_all(drives.root / "d");
-        std::filesystem::remove_all(drives.root / "g");
-        std::filesystem::remove_all(drives.root / "unc");
-        if (c.localShared) drives.MakeFolder("D:\\Shared");
-        if (c.mainShared) std::filesystem::create_directories(drives.root / "g" / "Shared");
-        if (c.share) Share("monitor");
-        state.computerName = c.computer;
-        state.devMachineFlag = c.devFlag;
-        state.sharedFolderFound = false;
-        files.lookedUp.clear();
-        Find();
-        EXPECT_EQ(state.sharedFolderFound, c.found) << c.what;
-        EXPECT_EQ(files.lookedUp, c.looked) << c.what;
-    }
-}
-
-TEST_F(Discovery, AFolderFoundOnceStaysFoundButAFileNamedSharedIsNoFolder) {
-    state.computerName = "POS1";
-    Share("monitor");
-    Find();
-    ASSERT_TRUE(state.sharedFolderFound);
-    std::filesystem::remove_all(drives.root / "unc");
-    Find();
-    EXPECT_TRUE(state.sharedFolderFound);
-
-    state.sharedFolderFound = false;
-    state.computerName = "MONITOR";
-    std::filesystem::create_directories(drives.root / "g");
-    drives.WriteFile("G:\\Shared", "not a folder");
-    Find();
-    EXPECT_FALSE(state.sharedFolderFound);
-}
-
 // The connection check of both entries: the repair request stays in the
 // program when the retry is declined, the restore entry ends it; a computer
 // whose name holds the developer marker is offered a local run after.
-TEST_F(Discovery, ReachSharedDriveAsksUntilFoundThenOffersALocalRun) {
+TEST(ReachSharedDrive, AsksUntilFoundThenOffersALocalRunAndEndsTheProgramOnlyForTheRestore) {
     const std::string retry = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";
     const std::string local = "Rodamos en Modo 'LOCAL'?";
     struct Case {
@@ -144,12 +76,13 @@ TEST_F(Discovery, ReachSharedDriveAsksUntilFoundThenOffersALocalRun) {
 
 // The test's dialogs end a question that comes back without end: the test
 // program fails this test and goes on, where it would hang.
-TEST_F(Discovery, RetryingForEverFailsTheTestInsteadOfHangingTheTestProgram) {
-    state.computerName = "POS1";
-    state.sharedDataFolderPath = SharedFolder(state);
-    dialogs.onShow = [&](const MessageBoxRequest&) { dialogs.answers.push_back(Answer::Yes); };
-    EXPECT_THROW(ReachSharedDrive(context, WhenDeclined::Stay), std::runtime_error);
-    EXPECT_EQ(dialogs.shown.size(), testing::ScriptedDialogs::kMostBoxes);
+TEST(ReachSharedDrive, RetryingForEverFailsTheTestInsteadOfHangingTheTestProgram) {
+    testing::Harness h;
+    h.state.computerName = "POS1";
+    h.state.sharedDataFolderPath = "\\\\Monitor\\G\\Shared";
+    h.dialogs.onShow = [&](const MessageBoxRequest&) { h.dialogs.answers.push_back(Answer::Yes); };
+    EXPECT_THROW(ReachSharedDrive(h.context, WhenDeclined::Stay), std::runtime_error);
+    EXPECT_EQ(h.dialogs.shown.size(), testing::ScriptedDialogs::kMostBoxes);
 }
 
 }  // namespace

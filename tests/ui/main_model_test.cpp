@@ -46,27 +46,6 @@ protected:
     std::vector<bool> repaints;  // true: drawn before the change returned
 };
 
-TEST_F(FMain, OpensInTheHomeStateOrOnTheLanguagePanelWhileNoLanguageIsStored) {
-    model.Open();
-    const MainScreen& s = model.Screen();
-    EXPECT_TRUE(s.windowShown && s.buttonsShown && s.messageAreaShown);
-    EXPECT_FALSE(s.languagesShown || s.busy.shown || s.message.shown || s.busy.hourglass);
-    EXPECT_EQ(s.language, LanguageOption::None);
-    EXPECT_FALSE(repaints.empty());
-
-    OpenOnLanguagePanel();
-    EXPECT_TRUE(s.languagesShown);
-    EXPECT_FALSE(s.buttonsShown);
-}
-
-TEST_F(FMain, CaptionIsProgramNameAndVersionTitleOnEveryActivation) {
-    model.Open();
-    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(Win1x)");
-    state.versionTitle = "(v25.0.0)(WinNT4)";
-    model.Activated();
-    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(WinNT4)");
-}
-
 TEST_F(FMain, HotKeysNeedShiftAloneAndOnlyDOrR) {
     struct Case {
         const char* name;
@@ -92,52 +71,6 @@ TEST_F(FMain, HotKeysNeedShiftAloneAndOnlyDOrR) {
     EXPECT_TRUE(dialogs.shown.empty()) << "the home state never asks";
 }
 
-TEST_F(FMain, LanguagePanelAsksInTheChosenLanguageWithNoPreselectedAndOnlyYesActs) {
-    struct Case {
-        LanguageOption option;
-        int key;
-        const char* title;
-        const char* text;
-    } const cases[] = {
-        {LanguageOption::None, kD, "ATENCION!", "Reparamos las Bases de Datos?"},
-        {LanguageOption::Spanish, kR, "ATENCION!", "Restauramos las Bases de Datos?"},
-        {LanguageOption::English, kD, "ATTENTION!", "Repair Data Bases?"},
-        {LanguageOption::English, kR, "ATTENTION!", "Restore Data Bases?"},
-        {LanguageOption::Portuguese, kD, "ATENÇÃO!", "Reparamos as Bases de Dados?"},
-        {LanguageOption::Portuguese, kR, "ATENÇÃO!", "Restoramos as Bases de Dados?"},
-    };
-    OpenOnLanguagePanel();
-    for (const Case& c : cases) {
-        dialogs.shown.clear();
-        model.ChooseLanguage(c.option);
-        model.KeyDown(c.key, true, false, false);  // answered No
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        const MessageBoxRequest& box = dialogs.shown[0];
-        EXPECT_EQ(box.title, c.title);
-        EXPECT_EQ(box.text, c.text);
-        EXPECT_EQ(box.buttons, Buttons::YesNo);
-        EXPECT_EQ(box.icon, Icon::Question);
-        EXPECT_EQ(box.defaultButton, 2);
-        EXPECT_TRUE(box.foreground);
-    }
-    EXPECT_EQ(actions.repairs + actions.restores, 0);
-    EXPECT_EQ(state.uiLanguageCode, "") << "choosing stores nothing";
-
-    // Esc clears the choice: the next question is Spanish.
-    model.Cancel();
-    EXPECT_EQ(model.Screen().language, LanguageOption::None);
-    model.KeyDown(kR, true, false, false);
-    EXPECT_EQ(dialogs.shown.back().title, "ATENCION!");
-
-    // Only Yes starts the action.
-    dialogs.answers = {Answer::Yes, Answer::Cancel, Answer::Yes};
-    model.KeyDown(kD, true, false, false);
-    model.KeyDown(kD, true, false, false);
-    model.KeyDown(kR, true, false, false);
-    EXPECT_EQ(actions.repairs, 1);
-    EXPECT_EQ(actions.restores, 1);
-}
-
 TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
     OpenOnLanguagePanel();
     model.ConfirmLanguage();  // Enter with nothing chosen: stays, stores nothing, asks nothing
@@ -155,29 +88,6 @@ TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
         EXPECT_FALSE(model.Screen().languagesShown) << code;
         EXPECT_TRUE(model.Screen().buttonsShown) << code;
     }
-}
-
-TEST_F(FMain, LanguageThatCannotBeStoredIsReportedAndThePanelStays) {
-    OpenOnLanguagePanel();
-    std::filesystem::remove_all(drives.Local("E:\\Corvane"));
-    model.ChooseLanguage(LanguageOption::Portuguese);
-    model.ConfirmLanguage();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "No se pudo guardar el idioma en\r\rE:\\Corvane\\Corvane.lng");
-    EXPECT_TRUE(model.Screen().languagesShown);
-    EXPECT_EQ(state.uiLanguageCode, "");
-}
-
-TEST_F(FMain, ResetShowsTheButtonsAndHidesTheMessageAndLanguages) {
-    OpenOnLanguagePanel();
-    model.ShowMessageText("\rG:\\Shared\\x.mdb", 20);
-    model.ShowBusy();
-    model.Reset();
-    const MainScreen& s = model.Screen();
-    EXPECT_TRUE(s.buttonsShown);
-    EXPECT_FALSE(s.languagesShown || s.message.shown);
-    EXPECT_EQ(s.message.fontPoints, 12);
-    EXPECT_TRUE(s.busy.shown) << "the overlay belongs to the running repair";
 }
 
 TEST_F(FMain, NoSecondActionStartsWhileOneIsUnderWay) {
@@ -234,13 +144,6 @@ TEST_F(FMain, ActionsReachTheWindowAndItsStatusLineThroughTheModel) {
     EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
     EXPECT_FALSE(model.Screen().busy.shown || model.Screen().busy.hourglass);
     EXPECT_EQ(model.Screen().busy.Text(), "") << "the next run starts with an empty line";
-}
-
-TEST_F(FMain, CloseRequestEndsTheProgramAtOnce) {
-    model.Open();
-    model.CloseRequest();
-    EXPECT_EQ(process.endedWith, 0);
-    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 }  // namespace
