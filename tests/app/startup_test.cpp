@@ -107,21 +107,5 @@ protected:
     testing::Harness h;
 };
 
-TEST_F(Startup, FillsTheStateForTheMainWindow) {
-    h.system.computerName = "monitor";
-    ASSERT_EQ(RunStartup(h.context), StartupOutcome::ShowMainWindow);
-    EXPECT_EQ(h.state.uiLanguageCode, "3");
-    EXPECT_EQ(h.state.versionTitle, "(v25.0.0)(Win1x)");
-    EXPECT_EQ(h.state.versionString, "v25.0.0");
-    EXPECT_EQ(h.state.shortVersion, "25");
-    EXPECT_EQ(h.state.computerName, "MONITOR");
-    EXPECT_EQ(h.state.devMachineMarker, "K305");
-    EXPECT_EQ(h.state.devMachineFlag, "");
-    EXPECT_EQ(h.state.mainMachineName, "Monitor");
-    EXPECT_EQ(h.state.sharedDataFolderPath, "G:\\Shared");
-    EXPECT_EQ(h.state.debugLogPath, "");
-    EXPECT_EQ(h.system.versionQueries, 0);  // the probe decided
-}
-
 }  // namespace
 }  // namespace corvane

@@ -58,20 +58,5 @@ protected:
     }
 };
 
-TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
-    drives.WriteFile("G:\\Shared\\Staffroll abc 0000000001.mdb", "a");
-    drives.WriteFile("G:\\Shared\\staffroll abc 0000000009.mdb", "ignored: lower-case prefix");
-    drives.WriteFile("G:\\Shared\\Staffroll abd 0000000002.mdb", "b");
-    Run();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    const MessageBoxRequest& box = dialogs.shown[0];
-    EXPECT_EQ(box.text.substr(0, 36), "Hay 2 Bases de Datos Repetidas en \rG");
-    EXPECT_NE(box.text.find("\r\rStaffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r"), std::string::npos);
-    EXPECT_EQ(box.icon, Icon::Stop);
-    EXPECT_EQ(box.buttons, Buttons::Ok);
-    EXPECT_EQ(process.endedWith, 0);
-    EXPECT_EQ(drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
-}
-
 }  // namespace
 }  // namespace corvane

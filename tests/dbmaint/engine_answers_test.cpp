@@ -126,46 +126,5 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
     }
 }
 
-TEST(EngineAnswers, AnEngineThatIsMissingIsReportedAfterTheLockIsLetGoAndNothingIsTouched) {
-    Venue v({"Keystone", "Pantry"});
-    v.drives.WriteFile("G:\\Shared\\KeystoneC.mdb", "stale");
-    v.engine.start = EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
-    v.dialogs.onShow = [&v](auto&) { EXPECT_FALSE(v.Has("G:\\Shared\\Corvane.run")) << "let go before the box"; };
-    DBRepair(v.run);
-    ASSERT_EQ(v.dialogs.shown.size(), 1u);
-    const MessageBoxRequest& box = v.dialogs.shown[0];
-    EXPECT_NE(box.text.find("Microsoft Access"), std::string::npos) << box.text;
-    EXPECT_NE(box.text.find("0x80040154 | Class not registered"), std::string::npos) << box.text;
-    EXPECT_EQ(box.icon, Icon::Stop);
-    EXPECT_EQ(v.engine.calls, std::vector<std::string>{"Version"});
-    EXPECT_EQ(v.Read(v.Shared(FileOf("Keystone"))), "Keystone data");
-    EXPECT_EQ(v.Read("G:\\Shared\\KeystoneC.mdb"), "stale") << "not even the stale copy";
-    EXPECT_FALSE(v.process.endedWith) << "the program stays usable";
-}
-
-// The history says why the run compacts, before the first compaction, and
-// the debug log's record says the same.
-TEST(EngineAnswers, TheHistoryAndTheDebugLogSayWhyTheRunCompacts) {
-    Venue v({"Keystone", "Staffroll"});
-    v.engine.version = "14.0";
-    v.state.debugLogPath = "E:\\Corvane\\debug.deb";
-    v.engine.repairFailures[FileOf("Keystone")] = Unsupported(3251, "Operation is not supported for this type of object.");
-    DBRepair(v.run);
-    const std::string why =
-        "El motor 14.0 no repara bases de datos (3251 | Operation is not supported for this type of object.): "
-        "se compactan";
-    const std::string history = v.drives.ReadFile("E:\\Corvane\\Corvane.log");
-    const std::size_t said = history.find(" " + why + "\r\n");
-    ASSERT_NE(said, std::string::npos) << history;
-    EXPECT_LT(said, history.find("Compactando Keystone (1 de 2)")) << "said before the compaction begins";
-    EXPECT_NE(v.drives.ReadFile(v.state.debugLogPath).find("\"DBRepair: " + why + "\""), std::string::npos);
-}
-
-TEST(EngineErrorText, EngineNumbersInDecimalComFailuresInHex) {
-    EXPECT_EQ(EngineErrorText(Status::Fail(3204, "", "Database already exists.")), "3204 | Database already exists.");
-    EXPECT_EQ(EngineErrorText(Status::Fail(0x80040154, "", "Class not registered")),
-              "0x80040154 | Class not registered");
-}
-
 }  // namespace
 }  // namespace corvane

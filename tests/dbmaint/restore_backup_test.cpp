@@ -242,29 +242,5 @@ TEST(Restore, TheLiveDatabaseIsTouchedOnlyOnceItsLockFileIsGone) {
     }
 }
 
-TEST(Restore, EachRestoreKeepsWhatItReplacedAndTheNewestThreeStay) {
-    Venue v;
-    std::vector<std::string> kept;
-    for (int i = 0; i < 5; ++i) {
-        const std::string bytes = Database(1, 2, static_cast<char>('a' + i));
-        v.drives.WriteFile(kBackup, bytes);
-        const std::string before = v.Read(kLive);
-        ASSERT_EQ(v.Restore().end, RestoreEnd::Restored) << i;
-        EXPECT_TRUE(v.Read(kLive) == bytes);
-        std::vector<std::string> names = v.drives.FileNames(kKeptFolder);
-        std::sort(names.begin(), names.end());
-        ASSERT_FALSE(names.empty());
-        // Restored twice within one second: the second takes the next second's name.
-        EXPECT_TRUE(v.Read(std::string(kKeptFolder) + "\\" + names.back()) == before) << names.back();
-        kept.push_back(names.back());
-        EXPECT_EQ(names.size(), static_cast<std::size_t>(std::min(i + 1, 3)));
-    }
-    EXPECT_EQ(kept.front(), "Keystone abcde 0000000001 261205-094510.mdb");
-    EXPECT_EQ(kept.back(), "Keystone abcde 0000000001 261205-094514.mdb");
-    std::vector<std::string> names = v.drives.FileNames(kKeptFolder);
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>(kept.end() - 3, kept.end())));
-}
-
 }  // namespace
 }  // namespace corvane

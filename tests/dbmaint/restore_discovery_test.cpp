@@ -14,34 +14,6 @@ int IndexOf(const char* caption) {
     return -1;
 }
 
-TEST(RestoreScanRule, FiveFreeCharactersNotThree) {
-    struct Case {
-        const char* name;
-        const char* caption;  // nullptr: no kind takes it
-    } const cases[] = {
-        {"Playfield 12345 0123456789.MDB", "Playfield"},
-        {"Playfield 12345 0123456789.mdb", "Playfield"},
-        {"Playfield 123 0123456789.MDB", nullptr},     // the repair scan's rule
-        {"playfield 12345 0123456789.MDB", nullptr},   // prefix in exact case
-        {"Playfield 12345 01234x6789.MDB", nullptr},   // not a number
-        {"Playfield 12345 0123456789.MDX", nullptr},
-        {"Pantry Backlog 12345 0123456789.mdb", "Pantry Backlog"},
-        {"Pantry 12345 0123456789.mdb", "Pantry"},
-        {"KeystoneSolo 12345 0123456789.mdb", "KS Solo"},
-        {"Keystone Ñ2345 0123456789.mdb", "Keystone"},  // one character, as Windows counts
-        {"Overwatch 12345 0123456789.mdb", nullptr},  // not restorable
-        {"Chronicle 12345 0123456789.mdb", nullptr},
-    };
-    for (const Case& c : cases) {
-        const std::optional<int> index = RestorableIndexOfFile(c.name);
-        if (c.caption == nullptr) {
-            EXPECT_FALSE(index) << c.name;
-        } else {
-            EXPECT_EQ(index, IndexOf(c.caption)) << c.name;
-        }
-    }
-}
-
 TEST(RestoreScan, TheFileListedLastWinsItsKindAndOthersStayEmpty) {
     testing::Harness h;
     h.state.sharedDataFolderPath = "G:\\Shared";

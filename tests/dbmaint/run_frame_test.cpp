@@ -130,27 +130,5 @@ TEST(RunFrame, EveryKindOfRunIsFramedAlikeAndLetsItsLockGoBeforeItsBoxes) {
     }
 }
 
-// The program that ends during a run (duplicates here) is gone at once: its
-// history must be closed before.
-TEST(RunFrame, AProgramEndingDuringTheRunClosesItsHistoryFirst) {
-    struct Case {
-        void (*run)(Venue&);
-        const char* end;
-    } const cases[] = {
-        {Repair, "Fin: el programa se cerro antes de terminar"},
-        {Unattended, "Fin: no se hizo nada (codigo de salida 2)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.end);
-        Venue v;
-        v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000002.mdb", "p");
-        std::vector<std::string> atTheEnd;
-        v.process.onEnd = [&] { atTheEnd = v.Records(); };
-        c.run(v);
-        ASSERT_FALSE(atTheEnd.empty());
-        EXPECT_EQ(atTheEnd.back(), c.end);
-    }
-}
-
 }  // namespace
 }  // namespace corvane

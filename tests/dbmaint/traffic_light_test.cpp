@@ -106,18 +106,6 @@ TEST(TrafficLight, EachWayAWaitEnds) {
     }
 }
 
-TEST(TrafficLight, ALockFileThatStaysIsLeftOverAfterSixtyWaitsWithOneCaptionAWaitFromTheEleventh) {
-    Venue v;
-    v.window.messageVisible = true;
-    v.clock.now = {2026, 12, 31, 23, 59, 30};  // the minute's wait runs into the new year
-    EXPECT_EQ(v.Wait(), WaitEnd::LeftOver);
-    EXPECT_EQ(v.Errors(kTlFile), (std::vector<Fields>{{"20270101000030", kDatabase, kLabel, "POS1 Admin", "Quorra"}}));
-    ASSERT_EQ(v.window.messages.size(), 50u);
-    EXPECT_EQ(v.window.messages.front(), "\rG:\\Shared\\Keystone abc 0000000001.mdb\rCorvane - DBREPAIR - KS\rPOS3\r11");
-    EXPECT_EQ(v.window.messages.back(), "\rG:\\Shared\\Keystone abc 0000000001.mdb\rCorvane - DBREPAIR - KS\rPOS3\r60");
-    EXPECT_EQ(v.window.messagePoints, 12);
-}
-
 TEST(TrafficLight, TheCaptionWaitsForTheMessageLabelToBeVisible) {
     Venue v;
     v.waiter.onWait = [&](int wait) { if (wait == 30) v.window.messageVisible = true; };
@@ -180,63 +168,6 @@ TEST(TrafficLight, FailuresAreRecordedAndTheCallerGoesOn) {
             EXPECT_EQ(records.front(), c.first);
         }
         EXPECT_EQ(records.back()[0], c.lastStamp);
-    }
-}
-
-TEST(TrafficLight, ALogThatCannotBeWrittenNeverStopsTheWait) {
-    struct Case {
-        const char* what;
-        std::function<void(Venue&)> arrange;
-        WaitEnd end;
-        const char* debugRecord;
-    } const cases[] = {
-        {"a file named TL stands in the folder's way",
-         [](Venue& v) { v.drives.WriteFile("G:\\Shared\\TL", ""); }, WaitEnd::LeftOver,
-         "\"TrafficLight: G:\\Shared\\TL\\POS3 TL.txt Error: 3 | "},
-        {"the TL folder cannot be created", [](Venue& v) { v.files.Fail(Op::CreateFolder); }, WaitEnd::LeftOver,
-         "\"TrafficLight: G:\\Shared\\TL Error: 5 | "},
-        {"Errors.txt cannot be written",
-         [](Venue& v) {
-             v.files.Fail(Op::ReadHead);
-             v.files.Fail(Op::AppendText).OnPathsWith("Errors.txt");
-         },
-         WaitEnd::GaveUp, "\"TrafficLight: G:\\Shared\\Errors.txt Error: 5 | "},
-    };
-    for (const Case& c : cases) {
-        Venue v;
-        c.arrange(v);
-        EXPECT_EQ(v.Wait(), c.end) << c.what;
-        const std::string debug = v.drives.ReadFile(v.state.debugLogPath);
-        EXPECT_NE(debug.find("\r\n" + std::string(c.debugRecord)), std::string::npos) << c.what << ": " << debug;
-    }
-}
-
-TEST(TrafficLight, TheStatusLineSaysWhatIsWaitedOnAndWhoHoldsIt) {
-    std::string big;  // the engine's lock file is at most 16 KiB: past 64 KiB nothing is read
-    while (big.size() < 64 * 1024) big += Slot("POS1", "Admin");
-    struct Case {
-        const char* what;
-        const char* database;
-        std::string lock;
-        const char* line;
-    } const cases[] = {
-        {"a kind's database open on two computers", kDatabase,
-         Slot("POS1", "Admin") + Slot("POS3", "Caja") + Slot("pos1", "Otro"),
-         "Esperando Keystone: 11 s, en uso en POS1, POS3"},
-        {"a lock file that names nobody", kDatabase, "", "Esperando Keystone: 11 s"},
-        {"a file no kind's rule passes", "G:\\Shared\\keystone copia.mdb", Slot("CAJA1", "Admin"),
-         "Esperando keystone copia.mdb: 11 s, en uso en CAJA1"},
-        {"a lock file past 64 KiB", kDatabase, big + Slot("POS9", "Late") + "POS8",
-         "Esperando Keystone: 11 s, en uso en POS1"},
-    };
-    for (const Case& c : cases) {
-        Venue v;
-        std::string lock = c.database;
-        lock.replace(lock.size() - 3, 3, "ldb");
-        v.drives.WriteFile(lock, c.lock);
-        v.waiter.onWait = [&](int wait) { if (wait == 11) v.Remove(lock); };
-        EXPECT_EQ(v.Wait(c.database), WaitEnd::Free) << c.what;
-        EXPECT_EQ(v.progress.statuses, std::vector<std::string>{c.line}) << c.what;
     }
 }
 

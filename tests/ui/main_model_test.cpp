@@ -121,30 +121,5 @@ TEST_F(FMain, NoSecondActionStartsWhileOneIsUnderWay) {
     EXPECT_EQ(actions.repairs, 1);
 }
 
-TEST_F(FMain, ActionsReachTheWindowAndItsStatusLineThroughTheModel) {
-    model.Open();
-    actions.during = [this] {
-        repaints.clear();
-        actions.port->ShowBusy();
-        EXPECT_TRUE(model.Screen().busy.shown && model.Screen().busy.hourglass);
-        EXPECT_FALSE(actions.port->MessageVisible()) << "LBLMSG is hidden in the home state";
-        actions.port->ShowMessageText("\rG:\\Shared\\x.mdb", 12);
-        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
-        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)");
-        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
-        // The engine call that follows keeps the window from painting.
-        EXPECT_EQ(repaints, (std::vector<bool>{true, true, true})) << "painted at once, and only on a change";
-        actions.progressPort->SetCopyProgress(42);
-        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)  42 %");
-        actions.port->HideBusy();
-    };
-    model.ClickRepair();
-    ASSERT_EQ(actions.port, &model);
-    ASSERT_EQ(actions.progressPort, &model);
-    EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
-    EXPECT_FALSE(model.Screen().busy.shown || model.Screen().busy.hourglass);
-    EXPECT_EQ(model.Screen().busy.Text(), "") << "the next run starts with an empty line";
-}
-
 }  // namespace
 }  // namespace corvane

@@ -41,21 +41,6 @@ protected:
     RestoreModel model{h.context, engine, waiter};
 };
 
-TEST_F(FrmNetwork, ListingWaitsASecondBusyThenShowsTheNewestFirst) {
-    model.Open(window);
-    waiter.onWait = [&](int) { EXPECT_TRUE(model.Screen().busy.shown); };
-    model.ChooseKind(kKeystone);
-    EXPECT_EQ(waiter.waits, 1);
-    const RestoreScreen& screen = model.Screen();
-    ASSERT_EQ(screen.rows.size(), 3u);
-    EXPECT_EQ(screen.rows[0].stamp, "261203-0400");
-    EXPECT_EQ(screen.rows[2].stamp, "261201-0400");
-    EXPECT_EQ(screen.rows[0].livePath, kLive);
-    EXPECT_TRUE(screen.restoreButtonShown);
-    EXPECT_EQ(screen.checkedChoice, kKeystone);
-    EXPECT_FALSE(screen.busy.shown);
-}
-
 TEST_F(FrmNetwork, NoBackupsShowTwoMessageRowsAndNoRestoreButton) {
     for (const bool folderMissing : {false, true}) {
         if (folderMissing) std::filesystem::remove_all(h.drives.Local("G:\\Shared\\_BackUps"));
@@ -127,20 +112,6 @@ TEST_F(FrmNetwork, RestoreNeedsARowThenAsksWithNoPreselected) {
     EXPECT_EQ(question.icon, Icon::Question);
     EXPECT_EQ(model.Screen().selectedRow, -1);
     EXPECT_EQ(h.drives.ReadFile(kLive), Database('L'));
-}
-
-TEST_F(FrmNetwork, YesPutsTheBackupInPlaceAndKeepsTheListWithNothingSelected) {
-    OpenAndList(kKeystone);
-    model.ClickRow(0);
-    h.dialogs.answers = {Answer::Yes};
-    model.ClickRestore();
-    EXPECT_EQ(h.drives.ReadFile(kLive), Database('3'));
-    ASSERT_EQ(h.dialogs.shown.size(), 2u);
-    EXPECT_EQ(h.dialogs.shown[1].text, "La Base fue Actualizada Exitosamente!");
-    EXPECT_EQ(h.dialogs.shown[1].icon, Icon::None);
-    EXPECT_EQ(model.Screen().rows.size(), 3u);
-    EXPECT_EQ(model.Screen().selectedRow, -1);
-    EXPECT_FALSE(model.Screen().busy.shown);
 }
 
 }  // namespace
