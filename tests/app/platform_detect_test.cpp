@@ -13,7 +13,7 @@ constexpr const char* kXp = "C:\\Windows\\System32";
 
 // The platform table: the first system folder found decides, a file of a
 // folder's name counting as found, and no drive C: finding nothing.
-TEST(ProbeSystemFolders, FirstFolderFoundDecides) {
+TEST(PlatformTable, TheFirstSystemFolderFoundDecides) {
     struct Case {
         std::vector<const char*> folders;
         const char* code;

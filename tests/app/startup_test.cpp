@@ -4,9 +4,7 @@
 
 #include <cstring>
 
-#include "app/language_store.h"
 #include "app/main_machine.h"
-#include "base/text_file.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -96,16 +94,6 @@ TEST(MainMachineName, ANameThatIsNoComputerNameIsRefused) {
         EXPECT_TRUE(h.dialogs.shown.empty());
     }
 }
-
-class Startup : public ::testing::Test {
-protected:
-    Startup() {
-        h.drives.MakeFolder("C:\\Windows\\SysWOW64");
-        h.drives.WriteFile("E:\\Corvane\\Corvane.lng", "3");
-    }
-    std::string Log() const { return h.drives.ReadFile(h.state.debugLogPath); }
-    testing::Harness h;
-};
 
 }  // namespace
 }  // namespace corvane

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fakes.h"
-
 namespace corvane {
 namespace {
 
@@ -40,23 +38,6 @@ TEST(DuplicateMessage, EachLanguageWordForWord) {
     EXPECT_EQ(DuplicateMessageFor("4", "G:\\Shared", two).text, DuplicateMessageFor("", "G:\\Shared", two).text)
         << "an unknown code shows all three";
 }
-
-class DBRepairRun : public ::testing::Test, public testing::RunHarness {
-protected:
-    DBRepairRun() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.mainMachineName = "Monitor";
-        state.sharedFolderFound = true;
-        state.uiLanguageCode = "1";
-        drives.MakeFolder("G:\\Shared");
-    }
-    // The folder as the start-up chose it for this computer.
-    void Run() {
-        state.sharedDataFolderPath = SharedFolder(state);
-        DBRepair(run);
-    }
-};
 
 }  // namespace
 }  // namespace corvane

@@ -16,13 +16,8 @@ namespace {
 struct Night : testing::RunHarness {
     Night() {
         system.computerName = "monitor";
-        state.computerName = "MONITOR";
-        state.mainMachineName = "Monitor";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
+        AtTheMainMachine();
         drives.MakeFolder("C:\\Windows\\SysWOW64");
-        drives.MakeFolder("G:\\Shared");
     }
     void Put(const std::string& name) { drives.WriteFile("G:\\Shared\\" + name, "data"); }
     // As the scheduled task starts it: the start-up first, every box a record.

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "support/fakes.h"
 
 namespace corvane {
@@ -13,19 +11,14 @@ constexpr int kD = 68, kR = 82;
 
 class CountingActions : public MainActions {
 public:
-    void RepairRequest(MainWindowPort& window, ProgressPort& progress) override {
+    void RepairRequest(MainWindowPort&, ProgressPort&) override {
         ++repairs;
-        port = &window;
-        progressPort = &progress;
         if (during) during();
     }
-    void RestoreEntry(MainWindowUi& window) override {
+    void RestoreEntry(MainWindowUi&) override {
         ++restores;
-        port = &window;
         if (during) during();
     }
-    MainWindowPort* port = nullptr;
-    ProgressPort* progressPort = nullptr;
     int repairs = 0, restores = 0;
     std::function<void()> during;
 };
@@ -34,8 +27,6 @@ class FMain : public ::testing::Test, public testing::Harness {
 protected:
     FMain() : model(context, actions) {
         state.uiLanguageCode = "1";
-        state.versionTitle = "(v25.0.0)(Win1x)";
-        model.SetObserver([this](bool now) { repaints.push_back(now); });
     }
     void OpenOnLanguagePanel() {
         state.uiLanguageCode = "";
@@ -43,7 +34,6 @@ protected:
     }
     CountingActions actions;
     MainModel model;
-    std::vector<bool> repaints;  // true: drawn before the change returned
 };
 
 TEST_F(FMain, HotKeysNeedShiftAloneAndOnlyDOrR) {
