@@ -126,5 +126,11 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
     }
 }
 
+TEST(EngineErrorText, EngineNumbersInDecimalComFailuresInHex) {
+    EXPECT_EQ(EngineErrorText(Status::Fail(3204, "", "Database already exists.")), "3204 | Database already exists.");
+    EXPECT_EQ(EngineErrorText(Status::Fail(0x80040154, "", "Class not registered")),
+              "0x80040154 | Class not registered");
+}
+
 }  // namespace
 }  // namespace corvane
