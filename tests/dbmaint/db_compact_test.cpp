@@ -57,7 +57,7 @@ TEST(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailuresAf
     // The boxes say only that it failed; the record beside the databases says why.
     const auto errors = m.Errors();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], (std::vector<std::string>{errors[0][0], m.Shared(FileOf("Keystone") + ".mdb"),
+    EXPECT_EQ(errors[0], (std::vector<std::string>{errors[0].at(0), m.Shared(FileOf("Keystone") + ".mdb"),
                                                    "Corvane - DBCOMPACT40 Keystone 2",
                                                    "Error: 3356 | Opened exclusively by another user.",
                                                    "G:\\Shared\\KeystoneC.mdb", "MONITOR", "Quorra"}));

@@ -100,7 +100,7 @@ TEST(TrafficLight, EachWayAWaitEnds) {
         const auto tl = v.Errors(kTlFile);
         ASSERT_EQ(tl.size(), c.end == WaitEnd::LeftOver ? 1u : 0u);
         if (!tl.empty()) {
-            EXPECT_EQ(tl[0], (Fields{tl[0][0], kDatabase, kLabel, c.held, "Quorra"}));
+            EXPECT_EQ(tl[0], (Fields{tl[0].at(0), kDatabase, kLabel, c.held, "Quorra"}));
         }
         EXPECT_EQ(v.Errors().size(), c.errors);
     }
@@ -163,11 +163,11 @@ TEST(TrafficLight, FailuresAreRecordedAndTheCallerGoesOn) {
         const auto records = v.Errors();
         ASSERT_EQ(records.size(), c.records);
         if (c.first.empty()) {
-            EXPECT_EQ((Fields{records[0][1], records[0][2]}), (Fields{kDatabase, c.label}));
+            EXPECT_EQ((Fields{records[0].at(1), records[0].at(2)}), (Fields{kDatabase, c.label}));
         } else {
             EXPECT_EQ(records.front(), c.first);
         }
-        EXPECT_EQ(records.back()[0], c.lastStamp);
+        EXPECT_EQ(records.back().at(0), c.lastStamp);
     }
 }
 

@@ -287,7 +287,8 @@ struct RunHarness : Harness {
     // What the file holds, "(none)" when there is none.
     std::string Read(const std::string& path) const { return Has(path) ? drives.ReadFile(path) : "(none)"; }
     void Remove(const std::string& path) { std::filesystem::remove(drives.Local(path)); }
-    // The fields of each record of a log of quoted fields, Errors.txt by default.
+    // The fields of each record of a log of quoted fields, Errors.txt by default
+    // (a line without its quotes is one field: read them with at()).
     std::vector<std::vector<std::string>> Errors(const std::string& log = Shared("Errors.txt")) const;
 };
 
