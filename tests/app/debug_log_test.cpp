@@ -19,37 +19,6 @@ protected:
     testing::Harness h;
 };
 
-TEST_F(DebugLog, SwitchFileStartsOneLogWithItsHeaderAndIsDeleted) {
-    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
-    StartDebugLog(h.context);
-
-    EXPECT_EQ(h.state.debugLogPath, "E:\\Corvane\\261205-094510 POS3 Corvane.deb");
-    EXPECT_EQ(h.drives.FileNames("E:\\Corvane"), std::vector<std::string>{"261205-094510 POS3 Corvane.deb"});
-    EXPECT_EQ(h.drives.ReadFile(h.state.debugLogPath),
-              "'" + std::string(84, '*') + "\r\n"
-              "VERSION: v25.0.0\r\n"
-              "VERSION SHORT: 25\r\n"
-              "VERSION TITLE: (v25.0.0)(Win1x)\r\n"
-              "WINDOWS VER: 6\r\n");
-
-    // The next start has no switch file: no new log.
-    h.clock.now.second += 5;
-    StartDebugLog(h.context);
-    EXPECT_EQ(h.state.debugLogPath, "");
-    EXPECT_EQ(h.drives.FileNames("E:\\Corvane").size(), 1u);
-}
-
-TEST_F(DebugLog, RecordsAreQuotedLinesAppendedAfterTheHeader) {
-    h.drives.WriteFile("E:\\Corvane\\Corvane.deb", "");
-    StartDebugLog(h.context);
-    const std::string header = h.drives.ReadFile(h.state.debugLogPath);
-
-    AppendDebugLine(h.context, "ActivatePrevInstance");
-    AppendDebugLine(h.context, "say \"hi\"");
-    const std::string records = h.drives.ReadFile(h.state.debugLogPath).substr(header.size());
-    EXPECT_EQ(records, "\"ActivatePrevInstance\"\r\n\"say \"hi\"\"\r\n");
-}
-
 TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
     using Op = testing::FailingFileSystem::Op;
     struct Case {

@@ -11,41 +11,33 @@ constexpr const char* kWow = "C:\\Windows\\SysWOW64";
 constexpr const char* kNt4 = "C:\\Winnt\\System32";
 constexpr const char* kXp = "C:\\Windows\\System32";
 
-TEST(ProbeSystemFolders, FirstFolderFoundDecides) {
+// The platform table: the first system folder found decides, a file of a
+// folder's name counting as found, and no drive C: finding nothing.
+TEST(PlatformTable, TheFirstSystemFolderFoundDecides) {
     struct Case {
         std::vector<const char*> folders;
         const char* code;
         const char* label;
+        const char* file = nullptr;  // a file in a folder's place
+        bool noDriveC = false;
     } const cases[] = {
         {{kWow, kXp}, "6", "Win1x"},
         {{kXp}, "5", "WinXP"},
         {{kNt4, kXp}, "4", "WinNT4"},
         {{}, "", "Sin OS"},
         {{"C:\\WINDOWS\\syswow64"}, "6", "Win1x"},  // names match whatever their case
+        {{"C:\\Windows"}, "6", "Win1x", kWow},
+        {{}, "", "Sin OS", nullptr, true},
     };
     for (const Case& c : cases) {
         testing::Harness h;
         for (const char* folder : c.folders) h.drives.MakeFolder(folder);
+        if (c.file) h.drives.WriteFile(c.file, "");
+        if (c.noDriveC) std::filesystem::remove_all(h.drives.Local("C:\\"));
         ProbeSystemFolders(h.context);
         EXPECT_EQ(h.state.platformCode, c.code) << c.label;
         EXPECT_EQ(h.state.platformLabel, c.label);
     }
-}
-
-TEST(ProbeSystemFolders, AFileCountsAsFound) {
-    testing::Harness h;
-    h.drives.MakeFolder("C:\\Windows");
-    h.drives.WriteFile(kWow, "");
-    ProbeSystemFolders(h.context);
-    EXPECT_EQ(h.state.platformCode, "6");
-}
-
-TEST(ProbeSystemFolders, MissingDriveCFindsNothing) {
-    testing::Harness h;
-    std::filesystem::remove_all(h.drives.Local("C:\\"));
-    ProbeSystemFolders(h.context);
-    EXPECT_EQ(h.state.platformCode, "");
-    EXPECT_EQ(h.state.platformLabel, "Sin OS");
 }
 
 TEST(ClassifyWindowsVersion, VersionAnswerThenFolderOverrides) {

@@ -38,16 +38,5 @@ TEST(RunLog, EachRecordIsOneStampedLineOfItsBox) {
     }
 }
 
-TEST(RunLog, ARecordThatCannotBeWrittenGoesToTheDebugLog) {
-    testing::Harness h;
-    h.state.computerName = "MONITOR";
-    h.state.debugLogPath = "E:\\Corvane\\debug.deb";
-    h.files.Fail(Op::AppendText).OnPathsWith("Corvane.log").WithError(32);
-    RunLog(h.context).Record("Fin: alguna base fallo");
-    const std::string debug = h.drives.ReadFile("E:\\Corvane\\debug.deb");
-    EXPECT_NE(debug.find("Corvane.log: Error: 32 | "), std::string::npos) << debug;
-    EXPECT_NE(debug.find("MONITOR Fin: alguna base fallo"), std::string::npos) << debug;
-}
-
 }  // namespace
 }  // namespace corvane

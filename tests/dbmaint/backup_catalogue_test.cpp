@@ -9,36 +9,6 @@ namespace {
 
 const std::string kPadding(30, ' ');
 
-TEST(BackupStamp, ElevenCharactersAroundTheFirstDash) {
-    struct Case {
-        const char* name;
-        const char* stamp;
-    } const cases[] = {
-        {"Keystone abc 0000000001 240105-1430.mdb", "240105-1430"},
-        {"Keystone 240105-1430-2.mdb", "240105-1430"},
-        {"K 240105-14", "240105-14"},      // the name ends short: a shorter stamp
-        {"ab-1430 Keystone.mdb", "ab-1430 Key"},  // the "-" too near the start
-        {"Keystone 2401051430.mdb", ""},   // no "-": not a backup
-        {"Añ-1430.mdb", "Añ-1430.mdb"},    // characters, not bytes: "ñ" is one
-        {"Keystone ñ40105-1430.mdb", "ñ40105-1430"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(BackupStamp(c.name), c.stamp) << c.name;
-}
-
-TEST(BackupDisplayText, MonthDayYearTimeAndTheZMark) {
-    struct Case {
-        const char* stamp;
-        bool z;
-        std::string text;
-    } const cases[] = {
-        {"240105-1430", false, "Ene. 05/24   14:30 " + kPadding + "240105-1430"},
-        {"241231-0400", true, "Dic. 31/24   04:00 (Z)" + kPadding + "241231-0400"},
-        {"241305-1430", false, ". 05/24   14:30 " + kPadding + "241305-1430"},
-        {"240105-14", false, "Ene. 05/24   14: " + kPadding + "240105-14"},
-    };
-    for (const Case& c : cases) EXPECT_EQ(BackupDisplayText(c.stamp, c.z), c.text) << c.stamp;
-}
-
 constexpr const char* kBackups = "G:\\Shared\\_BackUps";
 
 std::vector<CatalogueEntry> Listed(std::initializer_list<const char*> names, std::string_view searchName) {
@@ -59,40 +29,6 @@ TEST(Catalogue, NewestFirstAsTextSoYear99SortsAboveYear24) {
               (std::vector<std::string>{"991231-2359", "241201-0400", "240105-1500", "240105-1430"}));
     EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
     EXPECT_EQ(entries[1].backupPath, "G:\\Shared\\_BackUps\\Keystone a 241201-0400Z.MDB");
-}
-
-TEST(Catalogue, AZBackupIsMarkedWhateverTheLetterCaseOfItsExtension) {
-    const auto entries = Listed({"Keystone a 241201-0400Z.mdb", "Keystone a 241202-0400z.Mdb",
-                                 "Keystone a 241203-0400.mdb", "Keystone a 241204-0400Z.mdb.bak"},
-                                "Keystone");
-    ASSERT_EQ(entries.size(), 4u);
-    EXPECT_EQ(entries[0].text.substr(0, 22), "Dic. 04/24   04:00 " + kPadding.substr(0, 3));
-    EXPECT_EQ(entries[1].text.substr(0, 22), "Dic. 03/24   04:00 " + kPadding.substr(0, 3));
-    EXPECT_EQ(entries[2].text.substr(0, 22), "Dic. 02/24   04:00 (Z)");
-    EXPECT_EQ(entries[3].text.substr(0, 22), "Dic. 01/24   04:00 (Z)");
-}
-
-TEST(Catalogue, NamesContainingTheSearchNameInExactCase) {
-    const auto names = {"Pantry a 240101-0400.mdb", "Pantry Backlog a 240102-0400.mdb", "pantry a 240103-0400.mdb",
-                        "Pantry a 2401030400.mdb", "Backlog 240104-0400.mdb"};
-    EXPECT_EQ(Stamps(Listed(names, "Pantry")), (std::vector<std::string>{"240102-0400", "240101-0400"}))
-        << "Pantry lists Pantry Backlog's backups too; lower case and names without a dash are left out";
-    EXPECT_EQ(Stamps(Listed(names, "Backlog")), (std::vector<std::string>{"240104-0400", "240102-0400"}));
-    EXPECT_TRUE(Listed(names, "Keystone").empty());
-}
-
-TEST(ListCatalogue, TheFolderFilesOnlyWithTheirPathsAndAnUnreadableFolderListsNothing) {
-    testing::TempDrives drives;
-    drives.MakeFolder("G:\\Shared\\_BackUps\\Keystone a 240106-0400.mdb");  // a folder, not a backup
-    drives.WriteFile("G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb", "x");
-    std::vector<CatalogueEntry> entries;
-    ASSERT_TRUE(ListCatalogue(drives.files, "G:\\Shared\\_BackUps\\", "Keystone", entries));
-    ASSERT_EQ(Stamps(entries), std::vector<std::string>{"240105-1430"});
-    EXPECT_EQ(entries[0].backupPath, "G:\\Shared\\_BackUps\\Keystone a 240105-1430.mdb");
-
-    const Status missing = ListCatalogue(drives.files, "G:\\Shared\\Otra", "Keystone", entries);
-    EXPECT_EQ(missing.code, 3u) << "the folder's failure comes back for the record";
-    EXPECT_TRUE(entries.empty()) << "no rows of an earlier listing stay";
 }
 
 }  // namespace

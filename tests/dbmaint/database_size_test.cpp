@@ -28,34 +28,5 @@ TEST(DatabaseSize, MegabytesToATenthWithADecimalComma) {
     for (const Case& c : cases) EXPECT_EQ(MegabytesText(c.bytes), c.text) << c.what;
 }
 
-TEST(DatabaseSize, OnlyAboveThreeQuartersOfTwoGigabytesIsNearTheLimit) {
-    struct Case {
-        const char* what;
-        std::uint64_t bytes;
-        bool near;
-    } const cases[] = {
-        {"empty", 0, false},
-        {"the boundary itself", 1536 * kMiB, false},
-        {"one byte past the boundary", 1536 * kMiB + 1, true},
-        {"above 2 GB", 2 * kGiB + 1, true},
-    };
-    for (const Case& c : cases) EXPECT_EQ(NearSizeLimit(c.bytes), c.near) << c.what;
-}
-
-TEST(DatabaseSize, ChangeInWholePercents) {
-    struct Case {
-        const char* what;
-        std::uint64_t before, after;
-        const char* text;
-    } const cases[] = {
-        {"the example", 851863142, 671193498, "-21 %"},
-        {"unchanged", 4096, 4096, "0 %"},
-        {"too small a change to show has no sign", 1000, 996, "0 %"},
-        {"grown", 100, 103, "+3 %"},
-        {"nothing before to compare with", 0, 4096, ""},
-    };
-    for (const Case& c : cases) EXPECT_EQ(ChangeText(c.before, c.after), c.text) << c.what;
-}
-
 }  // namespace
 }  // namespace corvane

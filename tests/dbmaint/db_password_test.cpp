@@ -57,16 +57,5 @@ TEST(DBPassword, BuildsThePasswordFromTheDifference) {
     for (const Case& c : cases) EXPECT_EQ(PasswordFromNumberField(c.field, c.key, 'Z'), c.password) << c.field;
 }
 
-TEST(DBPassword, UnknownNameIsRefusedAndEndsTheProgram) {
-    testing::Harness h;
-    EXPECT_FALSE(DBPassword(h.context, "G:\\Shared\\Mystery abc 0000000001.mdb"));
-    ASSERT_EQ(h.dialogs.shown.size(), 1u);
-    EXPECT_EQ(h.dialogs.shown[0].text, "Bases de Datos NO Compatible!!!\r:(");
-    EXPECT_EQ(h.dialogs.shown[0].title, "ATENCION!!!");
-    EXPECT_EQ(h.dialogs.shown[0].icon, Icon::Stop);
-    EXPECT_EQ(h.dialogs.shown[0].buttons, Buttons::Ok);
-    EXPECT_EQ(h.process.endedWith, 0);
-}
-
 }  // namespace
 }  // namespace corvane

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fakes.h"
-
 namespace corvane {
 namespace {
 
@@ -39,74 +37,6 @@ TEST(DuplicateMessage, EachLanguageWordForWord) {
     }
     EXPECT_EQ(DuplicateMessageFor("4", "G:\\Shared", two).text, DuplicateMessageFor("", "G:\\Shared", two).text)
         << "an unknown code shows all three";
-}
-
-class DBRepairRun : public ::testing::Test, public testing::RunHarness {
-protected:
-    DBRepairRun() {
-        state.computerName = "MONITOR";
-        state.devMachineMarker = "K305";
-        state.mainMachineName = "Monitor";
-        state.sharedFolderFound = true;
-        state.uiLanguageCode = "1";
-        drives.MakeFolder("G:\\Shared");
-    }
-    // The folder as the start-up chose it for this computer.
-    void Run() {
-        state.sharedDataFolderPath = SharedFolder(state);
-        DBRepair(run);
-    }
-};
-
-TEST_F(DBRepairRun, DuplicatesAreShownWithTheStopIconAndEndTheProgram) {
-    drives.WriteFile("G:\\Shared\\Staffroll abc 0000000001.mdb", "a");
-    drives.WriteFile("G:\\Shared\\staffroll abc 0000000009.mdb", "ignored: lower-case prefix");
-    drives.WriteFile("G:\\Shared\\Staffroll abd 0000000002.mdb", "b");
-    Run();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    const MessageBoxRequest& box = dialogs.shown[0];
-    EXPECT_EQ(box.text.substr(0, 36), "Hay 2 Bases de Datos Repetidas en \rG");
-    EXPECT_NE(box.text.find("\r\rStaffroll abc 0000000001.mdb\rStaffroll abd 0000000002.mdb\r\r"), std::string::npos);
-    EXPECT_EQ(box.icon, Icon::Stop);
-    EXPECT_EQ(box.buttons, Buttons::Ok);
-    EXPECT_EQ(process.endedWith, 0);
-    EXPECT_EQ(drives.ReadFile("G:\\Shared\\Staffroll abc 0000000001.mdb"), "a") << "nothing touched";
-}
-
-TEST_F(DBRepairRun, ADeveloperMachineScansDriveD) {
-    state.computerName = "DEV-K305";
-    drives.MakeFolder("D:\\Shared");
-    drives.WriteFile("D:\\Shared\\Keystone abc 0000000001.mdb", "");
-    drives.WriteFile("D:\\Shared\\Keystone abc 0000000002.mdb", "");
-    Run();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_NE(dialogs.shown[0].text.find("\rD:\\Shared\\\r"), std::string::npos);
-}
-
-TEST_F(DBRepairRun, AFolderThatCannotBeListedIsReportedAndTheProgramStays) {
-    struct Case {
-        const char* what;
-        const char* computer;
-        const char* mainMachine;
-        const char* folder;
-    } const cases[] = {
-        {"the share went away", "POS1", "Caja9", "\\\\Caja9\\G\\Shared"},
-        {"the folder was removed", "MONITOR", "Monitor", "G:\\Shared"},
-    };
-    std::filesystem::remove_all(drives.root / "g");
-    for (const Case& c : cases) {
-        dialogs.shown.clear();
-        state.computerName = c.computer;
-        state.mainMachineName = c.mainMachine;
-        Run();
-        ASSERT_EQ(dialogs.shown.size(), 1u) << c.what;
-        const MessageBoxRequest& box = dialogs.shown[0];
-        EXPECT_NE(box.text.find(std::string(c.folder) + "\r"), std::string::npos) << c.what << ": " << box.text;
-        EXPECT_NE(box.text.find("(Error "), std::string::npos) << c.what << ": " << box.text;
-        EXPECT_EQ(box.icon, Icon::Stop);
-        EXPECT_FALSE(process.endedWith) << c.what;
-        EXPECT_TRUE(state.sharedFolderFound) << "the next request tries again from the same folder";
-    }
 }
 
 }  // namespace

@@ -14,34 +14,6 @@ int IndexOf(const char* caption) {
     return -1;
 }
 
-TEST(RestoreScanRule, FiveFreeCharactersNotThree) {
-    struct Case {
-        const char* name;
-        const char* caption;  // nullptr: no kind takes it
-    } const cases[] = {
-        {"Playfield 12345 0123456789.MDB", "Playfield"},
-        {"Playfield 12345 0123456789.mdb", "Playfield"},
-        {"Playfield 123 0123456789.MDB", nullptr},     // the repair scan's rule
-        {"playfield 12345 0123456789.MDB", nullptr},   // prefix in exact case
-        {"Playfield 12345 01234x6789.MDB", nullptr},   // not a number
-        {"Playfield 12345 0123456789.MDX", nullptr},
-        {"Pantry Backlog 12345 0123456789.mdb", "Pantry Backlog"},
-        {"Pantry 12345 0123456789.mdb", "Pantry"},
-        {"KeystoneSolo 12345 0123456789.mdb", "KS Solo"},
-        {"Keystone Ñ2345 0123456789.mdb", "Keystone"},  // one character, as Windows counts
-        {"Overwatch 12345 0123456789.mdb", nullptr},  // not restorable
-        {"Chronicle 12345 0123456789.mdb", nullptr},
-    };
-    for (const Case& c : cases) {
-        const std::optional<int> index = RestorableIndexOfFile(c.name);
-        if (c.caption == nullptr) {
-            EXPECT_FALSE(index) << c.name;
-        } else {
-            EXPECT_EQ(index, IndexOf(c.caption)) << c.name;
-        }
-    }
-}
-
 TEST(RestoreScan, TheFileListedLastWinsItsKindAndOthersStayEmpty) {
     testing::Harness h;
     h.state.sharedDataFolderPath = "G:\\Shared";
@@ -56,41 +28,6 @@ TEST(RestoreScan, TheFileListedLastWinsItsKindAndOthersStayEmpty) {
     EXPECT_EQ(live[IndexOf("Playfield")], "G:\\Shared\\Playfield 12346 0000000002.mdb");
     EXPECT_EQ(live[IndexOf("Keystone")], "G:\\Shared\\Keystone 12345 0000000001.mdb");
     EXPECT_EQ(live[IndexOf("Tollgate")], "");
-}
-
-TEST(RestoreScan, AFolderThatCannotBeListedGivesItsReason) {
-    testing::Harness h;
-    h.state.sharedDataFolderPath = "G:\\Shared";
-    LiveDatabases live;
-    const Status scanned = RestoreScan(h.context, live);
-    EXPECT_FALSE(scanned);
-    EXPECT_NE(scanned.code, 0u);
-}
-
-TEST(RestoreConnection, NoEndsTheProgramUnlikeTheRepairRequest) {
-    struct Case {
-        const char* computer;
-        std::deque<Answer> answers;
-        bool goesOn;
-        std::optional<int> ended;
-        bool found;
-    } const cases[] = {
-        {"POS1", {Answer::No}, false, 0, false},
-        {"DEV-K305", {Answer::No, Answer::Yes}, true, std::nullopt, true},
-        {"DEV-K305", {Answer::No, Answer::No}, false, 0, false},
-    };
-    for (const Case& c : cases) {
-        testing::Harness h;
-        h.state.computerName = c.computer;
-        h.state.devMachineMarker = "K305";
-        h.state.mainMachineName = "Monitor";
-        h.state.sharedDataFolderPath = SharedFolder(h.state);
-        h.dialogs.answers = c.answers;
-        EXPECT_EQ(RestoreConnection(h.context), c.goesOn) << c.computer;
-        EXPECT_EQ(h.process.endedWith, c.ended) << c.computer;
-        EXPECT_EQ(h.state.sharedFolderFound, c.found) << c.computer;
-        EXPECT_EQ(h.dialogs.shown.at(0).text, "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?");
-    }
 }
 
 }  // namespace

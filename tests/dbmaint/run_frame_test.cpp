@@ -18,12 +18,7 @@ const std::string kRestored = "G:\\Shared\\Keystone abcde 0000000001";
 constexpr const char* kRunLock = "G:\\Shared\\Corvane.run";
 constexpr const char* kRestoreTemp = "G:\\Shared\\Corvane restaurando MONITOR.tmp";
 
-// A database file as the engine writes one: its header and one page.
-std::string Database(char fill) {
-    std::string bytes(4096, fill);
-    bytes.replace(0, 21, std::string("\x00\x01\x00\x00Standard Jet DB\x00\x01", 21));
-    return bytes;
-}
+std::string Database(char fill) { return testing::Database(1, 1, fill); }
 
 // The main machine's shared folder with Keystone, held by POS1 for a dozen
 // seconds, and Pantry; and a backup of Keystone. Whatever a run writes over
@@ -44,25 +39,24 @@ struct Venue : testing::RunHarness {
         waiter.onWait = [this](int wait) {
             if (wait < 12 || !lockDuringTheWait.empty()) return;
             lockDuringTheWait = drives.ReadFile(kRunLock);
-            for (const std::string& keystone : {kRepaired, kRestored}) fs::remove(drives.Local(keystone + ".ldb"));
+            for (const std::string& keystone : {kRepaired, kRestored}) Remove(keystone + ".ldb");
         };
         const auto grow = [this](const std::string& path) { fs::resize_file(drives.Local(path), 1650ull << 20); };
         engine.onCompacted = [this, grow](const std::string& temp) {
             if (engine.calls.back().find("Keystone") != std::string::npos) grow(temp);
         };
         restore.SetObserver([this, grow](bool) {
-            if (restore.Screen().busy.copyPercent == 100 && fs::exists(drives.Local(kRestoreTemp))) grow(kRestoreTemp);
+            if (restore.Screen().busy.copyPercent == 100 && Has(kRestoreTemp)) grow(kRestoreTemp);
         });
         dialogs.onShow = [this](const MessageBoxRequest& box) {
-            if (fs::exists(drives.Local(kRunLock))) boxesUnderTheLock.push_back(box.text);
+            if (Has(kRunLock)) boxesUnderTheLock.push_back(box.text);
         };
     }
     // The records without their date, time and computer.
     std::vector<std::string> Records() const {
-        const std::string text = drives.ReadFile("E:\\Corvane\\Corvane.log");
         std::vector<std::string> records;
-        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            records.push_back(text.substr(start + 28, end - start - 28));
+        for (const std::string& line : testing::Lines(drives.ReadFile("E:\\Corvane\\Corvane.log"))) {
+            records.push_back(line.substr(28));
         }
         return records;
     }
@@ -127,28 +121,6 @@ TEST(RunFrame, EveryKindOfRunIsFramedAlikeAndLetsItsLockGoBeforeItsBoxes) {
         for (std::size_t i = 0; i < k.boxes.size(); ++i) {
             EXPECT_EQ(v.dialogs.shown[i].text.substr(0, k.boxes[i].size()), k.boxes[i]) << i;
         }
-    }
-}
-
-// The program that ends during a run (duplicates here) is gone at once: its
-// history must be closed before.
-TEST(RunFrame, AProgramEndingDuringTheRunClosesItsHistoryFirst) {
-    struct Case {
-        void (*run)(Venue&);
-        const char* end;
-    } const cases[] = {
-        {Repair, "Fin: el programa se cerro antes de terminar"},
-        {Unattended, "Fin: no se hizo nada (codigo de salida 2)"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.end);
-        Venue v;
-        v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000002.mdb", "p");
-        std::vector<std::string> atTheEnd;
-        v.process.onEnd = [&] { atTheEnd = v.Records(); };
-        c.run(v);
-        ASSERT_FALSE(atTheEnd.empty());
-        EXPECT_EQ(atTheEnd.back(), c.end);
     }
 }
 

@@ -2,78 +2,87 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
+#include "dbmaint/repair_request.h"
+#include "dbmaint/restore_discovery.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
 
-class Discovery : public ::testing::Test, public testing::RunHarness {
-protected:
-    Discovery() {
-        state.mainMachineName = "Monitor";
-        state.devMachineMarker = "K305";
-        state.uiLanguageCode = "1";
-    }
-    // As the start-up leaves it: the folder chosen, not yet looked for.
-    void Find() {
-        state.sharedDataFolderPath = SharedFolder(state);
-        FindSharedDrive(context);
-    }
-    void Share(const std::string& server) {
-        std::filesystem::create_directories(drives.root / "unc" / server / "g" / "Shared");
-    }
-};
-
-TEST_F(Discovery, OnlyTheApplicableRuleIsTried) {
+// The connection check of both entries: the repair request stays in the
+// program when the retry is declined, the restore entry ends it; a computer
+// whose name holds the developer marker is offered a local run after.
+TEST(ReachSharedDrive, AsksUntilFoundThenOffersALocalRunAndEndsTheProgramOnlyForTheRestore) {
+    const std::string retry = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";
+    const std::string local = "Rodamos en Modo 'LOCAL'?";
     struct Case {
         const char* what;
         const char* computer;
         const char* devFlag;
-        bool localShared, mainShared, share;
-        bool found;
-        std::vector<std::string> looked;
+        bool repairRequest;  // else the restore entry
+        std::deque<Answer> answers;
+        bool goesOn;
+        std::optional<int> ended;
+        std::vector<std::string> boxes;
+        int shareBackAt = 0;  // the question during which the main machine's share comes back
     } const cases[] = {
-        {"developer machine", "DEV-K305", "YES", true, true, true, true, {"D:\\Shared"}},
-        {"developer machine without D:\\Shared", "DEV-K305", "YES", false, true, true, false, {"D:\\Shared"}},
-        {"developer acting as Monitor", "Monitor", "YES", true, true, true, true, {"D:\\Shared"}},
-        {"main machine, any letter case", "MONITOR", "", true, true, true, true, {"G:\\Shared"}},
-        {"main machine without G:\\Shared", "monitor", "", true, false, true, false, {"G:\\Shared"}},
-        {"another machine", "POS1", "", true, true, true, true, {"\\\\Monitor\\G\\", "\\\\Monitor\\G\\Shared"}},
-        {"another machine, main machine unreachable", "POS1", "", true, true, false, false, {"\\\\Monitor\\G\\"}},
+        {"the repair request declined", "POS1", "", true, {Answer::No}, false, std::nullopt, {retry}},
+        {"the restore entry declined", "POS1", "", false, {Answer::No}, false, 0, {retry}},
+        {"Yes until the share is back", "POS1", "", true, {Answer::Yes, Answer::Yes}, true, std::nullopt,
+         {retry, retry}, 2},
+        {"a developer's local run", "DEV-K305", "YES", false, {Answer::No, Answer::Yes}, true, std::nullopt,
+         {retry, local}},
+        {"a developer's local run declined", "DEV-K305", "YES", false, {Answer::No, Answer::No}, false, 0,
+         {retry, local}},
+        {"a developer acting as Monitor is offered none", "Monitor", "YES", true, {Answer::No}, false, std::nullopt,
+         {retry}},
     };
     for (const Case& c : cases) {
-        std::filesystem::remove_all(drives.root / "d");
-        std::filesystem::remove_all(drives.root / "g");
-        std::filesystem::remove_all(drives.root / "unc");
-        if (c.localShared) drives.MakeFolder("D:\\Shared");
-        if (c.mainShared) std::filesystem::create_directories(drives.root / "g" / "Shared");
-        if (c.share) Share("monitor");
-        state.computerName = c.computer;
-        state.devMachineFlag = c.devFlag;
-        state.sharedFolderFound = false;
-        files.lookedUp.clear();
-        Find();
-        EXPECT_EQ(state.sharedFolderFound, c.found) << c.what;
-        EXPECT_EQ(files.lookedUp, c.looked) << c.what;
+        SCOPED_TRACE(c.what);
+        testing::RunHarness h;
+        h.state.mainMachineName = "Monitor";
+        h.state.devMachineMarker = "K305";
+        h.state.computerName = c.computer;
+        h.state.devMachineFlag = c.devFlag;
+        h.state.sharedDataFolderPath = SharedFolder(h.state);
+        h.dialogs.answers = c.answers;
+        h.dialogs.onShow = [&](const MessageBoxRequest&) {
+            EXPECT_EQ(h.window.busy, c.repairRequest) << "the overlay stays up during the question";
+            if (h.dialogs.shown.size() == static_cast<std::size_t>(c.shareBackAt)) {
+                std::filesystem::create_directories(h.drives.root / "unc" / "monitor" / "g" / "Shared");
+            }
+        };
+        if (c.repairRequest) {
+            const RepairOutcome outcome = LBLDBREPAIRFG_Click(h.run);
+            EXPECT_EQ(outcome != RepairOutcome::NoConnection, c.goesOn);
+            EXPECT_EQ(h.window.events, (std::vector<std::string>{"busy", "idle"}));
+        } else {
+            EXPECT_EQ(RestoreConnection(h.context), c.goesOn);
+        }
+        EXPECT_EQ(h.process.endedWith, c.ended);
+        EXPECT_EQ(h.state.sharedFolderFound, c.goesOn);
+        EXPECT_EQ(h.dialogs.Texts(), c.boxes);
+        for (const MessageBoxRequest& box : h.dialogs.shown) {
+            EXPECT_EQ(box.title, box.text == local ? ":)" : "ATENCION!!!");
+            EXPECT_EQ(box.defaultButton, box.text == local ? 1 : 2);
+            EXPECT_EQ(box.buttons, Buttons::YesNo);
+            EXPECT_EQ(box.icon, Icon::Question);
+            EXPECT_TRUE(box.foreground);
+        }
     }
 }
 
-TEST_F(Discovery, AFolderFoundOnceStaysFoundWhenTheMainMachineGoesAway) {
-    state.computerName = "POS1";
-    Share("monitor");
-    Find();
-    ASSERT_TRUE(state.sharedFolderFound);
-    std::filesystem::remove_all(drives.root / "unc");
-    Find();
-    EXPECT_TRUE(state.sharedFolderFound);
-}
-
-TEST_F(Discovery, AFileNamedSharedIsNoSharedFolder) {
-    state.computerName = "MONITOR";
-    std::filesystem::create_directories(drives.root / "g");
-    drives.WriteFile("G:\\Shared", "not a folder");
-    Find();
-    EXPECT_FALSE(state.sharedFolderFound);
+// The test's dialogs end a question that comes back without end: the test
+// program fails this test and goes on, where it would hang.
+TEST(ReachSharedDrive, RetryingForEverFailsTheTestInsteadOfHangingTheTestProgram) {
+    testing::Harness h;
+    h.state.computerName = "POS1";
+    h.state.sharedDataFolderPath = "\\\\Monitor\\G\\Shared";
+    h.dialogs.onShow = [&](const MessageBoxRequest&) { h.dialogs.answers.push_back(Answer::Yes); };
+    EXPECT_THROW(ReachSharedDrive(h.context, WhenDeclined::Stay), std::runtime_error);
+    EXPECT_EQ(h.dialogs.shown.size(), testing::ScriptedDialogs::kMostBoxes);
 }
 
 }  // namespace

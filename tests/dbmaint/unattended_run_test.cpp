@@ -16,17 +16,10 @@ namespace {
 struct Night : testing::RunHarness {
     Night() {
         system.computerName = "monitor";
-        state.computerName = "MONITOR";
-        state.mainMachineName = "Monitor";
-        state.devMachineMarker = "K305";
-        state.sharedDataFolderPath = "G:\\Shared";
-        state.sharedFolderFound = true;
+        AtTheMainMachine();
         drives.MakeFolder("C:\\Windows\\SysWOW64");
-        drives.MakeFolder("G:\\Shared");
     }
     void Put(const std::string& name) { drives.WriteFile("G:\\Shared\\" + name, "data"); }
-    // After the start-up, the run's own boxes kept apart from the log.
-    int Run() { return RunUnattendedRepair(frame, engine, waiter); }
     // As the scheduled task starts it: the start-up first, every box a record.
     int RunFromStart() {
         state = ProgramState{};
@@ -97,6 +90,21 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
              n.waiter.endingAt = 3;
          },
          kExitInterrupted},
+        // A lock file recreated within every minute is never left over: at
+        // night the database fails its row after half an hour.
+        {"a database still locked after thirty minutes",
+         [](Night& n) {
+             n.Put("Keystone abc 0000000001.mdb");
+             n.Put("Keystone abc 0000000001.ldb");
+             n.waiter.onWait = [&n](int wait) {
+                 if (wait % 50 != 0) return;
+                 n.Put("Keystone abc 0000000001.ldb");
+                 std::filesystem::last_write_time(n.drives.Local("G:\\Shared\\Keystone abc 0000000001.ldb"),
+                                                  std::filesystem::file_time_type::clock::now() +
+                                                      std::chrono::seconds(wait));
+             };
+         },
+         kExitSomeFailed},
         {"a close request while the engine worked on the first database",
          [](Night& n) {
              n.Put("Keystone abc 0000000001.mdb");
@@ -125,44 +133,6 @@ TEST(UnattendedRun, EachEndHasItsExitCode) {
     }
 }
 
-TEST(UnattendedRun, AnInterruptedRunEndsAfterTheEngineCallUnderWayWithItsOwnRecord) {
-    Night n;
-    n.Put("Keystone abc 0000000001.mdb");
-    n.Put("Pantry abc 0000000001.mdb");
-    n.waiter.endingAtCheck = 2;
-    EXPECT_EQ(n.Run(), kExitInterrupted);
-    EXPECT_EQ(n.engine.calls.size(), 2u) << "the version, then Keystone's compaction only";
-    EXPECT_EQ(n.drives.ReadFile("G:\\Shared\\Pantry abc 0000000001.mdb"), "data");
-    EXPECT_EQ(EndRecord(kExitInterrupted), "Fin: interrumpido (codigo de salida 4)");
-    ASSERT_GT(UsageLines().size(), 12u);
-    EXPECT_NE(UsageLines()[12].find("4 interrumpido"), std::string::npos) << UsageLines()[12];
-}
-
-// A lock file recreated within every minute is never left over: at night the
-// database fails its row after half an hour and the others are still done.
-TEST(UnattendedRun, ADatabaseStillLockedAfterThirtyMinutesFailsItsRow) {
-    Night n;
-    n.Put("Keystone abc 0000000001.mdb");
-    n.Put("Pantry abc 0000000001.mdb");
-    const std::string lock = "G:\\Shared\\Keystone abc 0000000001.ldb";
-    n.drives.WriteFile(lock, "POS1");
-    n.waiter.onWait = [&](int wait) {
-        if (wait % 50 != 0) return;
-        n.drives.WriteFile(lock, "POS1");
-        std::filesystem::last_write_time(n.drives.Local(lock),
-                                         std::filesystem::file_time_type::clock::now() + std::chrono::seconds(wait));
-    };
-    EXPECT_EQ(n.Run(), kExitSomeFailed);
-    EXPECT_EQ(n.waiter.waits, 1800);
-    EXPECT_EQ(n.clock.now, (DateTime{2026, 12, 5, 10, 15, 10}));
-    EXPECT_EQ(n.drives.ReadFile("G:\\Shared\\Keystone abc 0000000001.mdb"), "data");
-    EXPECT_NE(n.drives.ReadFile("G:\\Shared\\Pantry abc 0000000001.mdb"), "data");
-    EXPECT_EQ(n.dialogs.Texts(), (std::vector<std::string>{"Pantry OK!\r", "Error Keystone :(\r"}));
-    EXPECT_NE(n.drives.ReadFile("G:\\Shared\\Errors.txt")
-                  .find("\"Corvane - DBCOMPACT40 Keystone 2\",\"Error: 32 | Sigue en uso tras 30 minutos de espera\""),
-              std::string::npos);
-}
-
 // Nobody there at night: the boxes and the end as records.
 struct Unattended : testing::Harness {
     Unattended() {
@@ -174,29 +144,6 @@ struct Unattended : testing::Harness {
     RunLog log{context};
     UnattendedDialogs boxes{log};
 };
-
-TEST(UnattendedDialogs, EveryBoxIsOneRecordAndEveryQuestionIsAnsweredNo) {
-    Unattended u;
-    u.drives.MakeFolder("E:\\Corvane");
-    MessageBoxRequest retry;
-    retry.title = "ATENCION!!!";
-    retry.text = "NO Hay Conexion con la Maquina 'Monitor'!!!\rIntentamos de Nuevo?";
-    retry.buttons = Buttons::YesNo;
-    MessageBoxRequest developer = retry;
-    developer.buttons = Buttons::YesNoCancel;
-    MessageBoxRequest result;
-    result.title = "Corvane";
-    result.text = "Keystone OK!\rLedgers OK!\r";
-    EXPECT_EQ(u.boxes.Show(retry), Answer::No);
-    EXPECT_EQ(u.boxes.Show(developer), Answer::No);
-    EXPECT_EQ(u.boxes.Show(result), Answer::Ok);
-    EXPECT_EQ(u.Log(),
-              "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": NO Hay Conexion con la Maquina 'Monitor'!!! | "
-              "Intentamos de Nuevo? | -> No\r\n"
-              "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": NO Hay Conexion con la Maquina 'Monitor'!!! | "
-              "Intentamos de Nuevo? | -> No\r\n"
-              "2026-12-07 04:00:05 MONITOR Mensaje \"Corvane\": Keystone OK! | Ledgers OK!\r\n");
-}
 
 }  // namespace
 }  // namespace corvane

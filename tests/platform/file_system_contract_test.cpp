@@ -148,7 +148,7 @@ TYPED_TEST(FileSystemContract, FreeSpaceAnswersForAFolderAndAFileInItButNotAMiss
 #ifndef _WIN32
 // The tests of the room check see pruning make room only if removing a
 // second name frees nothing and removing the last one frees the file.
-TEST(FailingFileSystemSpace, ShrinksAsFilesAreWrittenAndGrowsAsTheLastNameGoes) {
+TEST(FailingFileSystemContract, FreeSpaceShrinksAsFilesAreWrittenAndGrowsAsTheLastNameGoes) {
     testing::TempDrives drives;
     testing::FailingFileSystem files(drives.files);
     drives.MakeFolder("E:\\Work");

@@ -1,71 +1,51 @@
-// The held file's part of the file-system contract: the mapped posix file
-// system natively, the Win32 one under Wine (or Windows). A run lock rests
-// on it: one holder at a time, readers let in, the file gone with its holder.
-#include "platform/file_system.h"
-
+// The held file's part of the file-system contract. A run lock rests on it:
+// one holder at a time, readers let in, the file gone with its holder.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <memory>
-#include <string>
-
-#include "base/text.h"
-#include "platform/contract_env.h"
+#include "platform/file_system_contract.h"
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
+using testing::FailsWith;
+using testing::FileSystemContract;
 
-using Env = testing::ContractEnv;
-
-class HeldFileContract : public ::testing::Test {
+template <typename Env>
+class HeldFileContract : public FileSystemContract<Env> {
 protected:
-    std::string At(const std::string& name) const { return JoinPath(env.Folder(), name); }
-    void Put(const std::string& name, const std::string& bytes) const {
-        std::ofstream out(env.Local(At(name)), std::ios::binary | std::ios::trunc);
-        out << bytes;
-    }
-    bool Present(const std::string& name) const { return fs::exists(env.Local(At(name))); }
     // As another run reads it: through the file system, sharing everything.
     std::string ReadAsAnother(const std::string& name) {
         std::string bytes;
         std::uint64_t size = 0;
-        const Status read = files.ReadHead(At(name), 4096, bytes, size);
+        const Status read = this->files.ReadHead(this->At(name), 4096, bytes, size);
         EXPECT_TRUE(read) << read.Describe();
         return bytes;
     }
-
-    Env env;
-    FileSystem& files = env.Files();
 };
+TYPED_TEST_SUITE(HeldFileContract, testing::Implementations, testing::EnvNames);
 
-TEST_F(HeldFileContract, OneHolderAtATimeReadersLetInAndTheFileGoesWithItsHolder) {
+TYPED_TEST(HeldFileContract, OneHolderAtATimeReadersLetInAndTheFileGoesWithItsHolder) {
     std::unique_ptr<HeldFile> held;
-    ASSERT_TRUE(files.Hold(At("Corvane.run"), held));
+    ASSERT_TRUE(this->files.Hold(this->At("Corvane.run"), held));
     ASSERT_TRUE(held);
     std::string bytes = "stale";
     ASSERT_TRUE(held->Read(512, bytes));
     EXPECT_EQ(bytes, "") << "a new file";
     ASSERT_TRUE(held->Rewrite("POS1\r\nDB REPAIR\r\n"));
-    EXPECT_EQ(ReadAsAnother("Corvane.run"), "POS1\r\nDB REPAIR\r\n");
+    EXPECT_EQ(this->ReadAsAnother("Corvane.run"), "POS1\r\nDB REPAIR\r\n");
 
     std::unique_ptr<HeldFile> second;
-    const Status refused = files.Hold(At("CORVANE.RUN"), second);
-    EXPECT_FALSE(refused);
-    EXPECT_EQ(refused.code, 32u) << refused.Describe();
-    EXPECT_FALSE(refused.text.empty());
+    EXPECT_TRUE(FailsWith(this->files.Hold(this->At("CORVANE.RUN"), second), 32));
     EXPECT_FALSE(second);
 
     held.reset();
-    EXPECT_FALSE(Present("Corvane.run"));
-    ASSERT_TRUE(files.Hold(At("Corvane.run"), second)) << "free again once its holder let go";
+    EXPECT_FALSE(this->Present("Corvane.run"));
+    ASSERT_TRUE(this->files.Hold(this->At("Corvane.run"), second)) << "free again once its holder let go";
 }
 
-TEST_F(HeldFileContract, AFileNobodyHoldsIsTakenOverWithItsBytesUntilRewritten) {
-    Put("Corvane.run", "POS2\r\nRESTAURAR\r\n2026-12-01 04:00:00\r\n");
+TYPED_TEST(HeldFileContract, AFileNobodyHoldsIsTakenOverWithItsBytesUntilRewritten) {
+    this->Put("Corvane.run", "POS2\r\nRESTAURAR\r\n2026-12-01 04:00:00\r\n");
     std::unique_ptr<HeldFile> held;
-    ASSERT_TRUE(files.Hold(At("Corvane.run"), held));
+    ASSERT_TRUE(this->files.Hold(this->At("Corvane.run"), held));
     std::string bytes;
     ASSERT_TRUE(held->Read(4, bytes));
     EXPECT_EQ(bytes, "POS2") << "no more than asked for";
@@ -73,23 +53,17 @@ TEST_F(HeldFileContract, AFileNobodyHoldsIsTakenOverWithItsBytesUntilRewritten) 
     EXPECT_EQ(bytes, "POS2\r\nRESTAURAR\r\n2026-12-01 04:00:00\r\n") << "from the start again";
 
     ASSERT_TRUE(held->Rewrite("MONITOR\r\n"));
-    EXPECT_EQ(ReadAsAnother("Corvane.run"), "MONITOR\r\n") << "nothing of the longer content stays";
+    EXPECT_EQ(this->ReadAsAnother("Corvane.run"), "MONITOR\r\n") << "nothing of the longer content stays";
     held.reset();
-    EXPECT_FALSE(Present("Corvane.run"));
+    EXPECT_FALSE(this->Present("Corvane.run"));
 }
 
-TEST_F(HeldFileContract, NoHoldWhereNoFileCanBe) {
-    fs::create_directories(env.Local(At("Folder")));
-    struct Case {
-        const char* name;
-        unsigned long code;
-    } const cases[] = {{"Missing\\Corvane.run", 3}, {"Folder", 5}};
-    for (const Case& c : cases) {
+TYPED_TEST(HeldFileContract, NoHoldWhereNoFileCanBe) {
+    this->MakeFolder("Folder");
+    for (const auto& [name, code] : {std::pair{"Missing\\Corvane.run", 3ul}, std::pair{"Folder", 5ul}}) {
         std::unique_ptr<HeldFile> held;
-        const Status status = files.Hold(At(c.name), held);
-        EXPECT_FALSE(status) << c.name;
-        EXPECT_EQ(status.code, c.code) << c.name << ": " << status.Describe();
-        EXPECT_FALSE(held) << c.name;
+        EXPECT_TRUE(FailsWith(this->files.Hold(this->At(name), held), code)) << name;
+        EXPECT_FALSE(held) << name;
     }
 }
 

@@ -19,6 +19,27 @@ fs::path UniqueRoot() {
 
 }  // namespace
 
+std::string Database(int version, std::size_t pages, char fill) {
+    std::string bytes("\x00\x01\x00\x00Standard Jet DB\x00", 20);
+    bytes += static_cast<char>(version);
+    bytes.resize(pages * (version == 0 ? 2048 : 4096), fill);
+    return bytes;
+}
+
+std::string Slot(std::string computer, std::string user) {
+    computer.resize(32, '\0');
+    user.resize(32, '\0');
+    return computer + user;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+    }
+    return lines;
+}
+
 TempDrives::TempDrives() : root(UniqueRoot()), files(root) {
     fs::create_directories(root / "e" / "Corvane");
     fs::create_directories(root / "c");
@@ -55,6 +76,19 @@ std::vector<std::string> TempDrives::FileNames(const std::string& windowsFolder)
         names.emplace_back(name.begin(), name.end());
     }
     return names;
+}
+
+std::vector<std::vector<std::string>> RunHarness::Errors(const std::string& log) const {
+    std::vector<std::vector<std::string>> records;
+    for (const std::string& line : Lines(Read(log))) {
+        std::vector<std::string>& fields = records.emplace_back();
+        for (std::size_t start = 1, end; start < line.size(); start = end + 3) {
+            end = line.find("\",\"", start);
+            if (end == std::string::npos) end = line.size() - 1;
+            fields.push_back(line.substr(start, end - start));
+        }
+    }
+    return records;
 }
 
 EngineStatus FakeEngine::Called(const std::string& call, const std::string& path) {

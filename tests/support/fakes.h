@@ -27,6 +27,14 @@
 
 namespace corvane::testing {
 
+// A database file as the engine leaves one: its header, its format's version
+// byte (0: pages of 2048 bytes, 1: of 4096), then pages of filler.
+std::string Database(int version = 1, std::size_t pages = 1, char fill = 'n');
+// One open of a database as the engine's lock file records it.
+std::string Slot(std::string computer, std::string user = "Admin");
+// The lines of a log or of Errors.txt, each without its "\r\n".
+std::vector<std::string> Lines(const std::string& text);
+
 // Answers message boxes from a script and keeps every request it was shown.
 class ScriptedDialogs : public Dialogs {
 public:
@@ -48,8 +56,18 @@ public:
     }
     std::deque<Answer> answers;
     std::vector<MessageBoxRequest> shown;
-    std::vector<std::string> Texts() const {
-        std::vector<std::string> texts;
+    // The texts of the boxes shown. The first or last of none fails its test
+    // where a plain vector's would crash the test program.
+    struct BoxTexts : std::vector<std::string> {
+        const std::string& front() const { return At(0); }
+        const std::string& back() const { return At(size() - 1); }
+        const std::string& At(std::size_t i) const {
+            if (i >= size()) throw std::out_of_range("no such message box");
+            return (*this)[i];
+        }
+    };
+    BoxTexts Texts() const {
+        BoxTexts texts;
         for (const MessageBoxRequest& box : shown) texts.push_back(box.text);
         return texts;
     }
@@ -264,6 +282,14 @@ struct RunHarness : Harness {
         state.sharedFolderFound = true;
         drives.MakeFolder("G:\\Shared");
     }
+    static std::string Shared(const std::string& name) { return "G:\\Shared\\" + name; }
+    bool Has(const std::string& path) const { return std::filesystem::exists(drives.Local(path)); }
+    // What the file holds, "(none)" when there is none.
+    std::string Read(const std::string& path) const { return Has(path) ? drives.ReadFile(path) : "(none)"; }
+    void Remove(const std::string& path) { std::filesystem::remove(drives.Local(path)); }
+    // The fields of each record of a log of quoted fields, Errors.txt by default
+    // (a line without its quotes is one field: read them with at()).
+    std::vector<std::vector<std::string>> Errors(const std::string& log = Shared("Errors.txt")) const;
 };
 
 }  // namespace corvane::testing

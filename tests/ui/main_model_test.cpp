@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <utility>
-
 #include "support/fakes.h"
 
 namespace corvane {
@@ -13,19 +11,14 @@ constexpr int kD = 68, kR = 82;
 
 class CountingActions : public MainActions {
 public:
-    void RepairRequest(MainWindowPort& window, ProgressPort& progress) override {
+    void RepairRequest(MainWindowPort&, ProgressPort&) override {
         ++repairs;
-        port = &window;
-        progressPort = &progress;
         if (during) during();
     }
-    void RestoreEntry(MainWindowUi& window) override {
+    void RestoreEntry(MainWindowUi&) override {
         ++restores;
-        port = &window;
         if (during) during();
     }
-    MainWindowPort* port = nullptr;
-    ProgressPort* progressPort = nullptr;
     int repairs = 0, restores = 0;
     std::function<void()> during;
 };
@@ -34,8 +27,6 @@ class FMain : public ::testing::Test, public testing::Harness {
 protected:
     FMain() : model(context, actions) {
         state.uiLanguageCode = "1";
-        state.versionTitle = "(v25.0.0)(Win1x)";
-        model.SetObserver([this](bool now) { repaints.push_back(now); });
     }
     void OpenOnLanguagePanel() {
         state.uiLanguageCode = "";
@@ -43,29 +34,7 @@ protected:
     }
     CountingActions actions;
     MainModel model;
-    std::vector<bool> repaints;  // true: drawn before the change returned
 };
-
-TEST_F(FMain, OpensInTheHomeStateOrOnTheLanguagePanelWhileNoLanguageIsStored) {
-    model.Open();
-    const MainScreen& s = model.Screen();
-    EXPECT_TRUE(s.windowShown && s.buttonsShown && s.messageAreaShown);
-    EXPECT_FALSE(s.languagesShown || s.busy.shown || s.message.shown || s.busy.hourglass);
-    EXPECT_EQ(s.language, LanguageOption::None);
-    EXPECT_FALSE(repaints.empty());
-
-    OpenOnLanguagePanel();
-    EXPECT_TRUE(s.languagesShown);
-    EXPECT_FALSE(s.buttonsShown);
-}
-
-TEST_F(FMain, CaptionIsProgramNameAndVersionTitleOnEveryActivation) {
-    model.Open();
-    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(Win1x)");
-    state.versionTitle = "(v25.0.0)(WinNT4)";
-    model.Activated();
-    EXPECT_EQ(model.Screen().caption, "Corvane (v25.0.0)(WinNT4)");
-}
 
 TEST_F(FMain, HotKeysNeedShiftAloneAndOnlyDOrR) {
     struct Case {
@@ -92,52 +61,6 @@ TEST_F(FMain, HotKeysNeedShiftAloneAndOnlyDOrR) {
     EXPECT_TRUE(dialogs.shown.empty()) << "the home state never asks";
 }
 
-TEST_F(FMain, LanguagePanelAsksInTheChosenLanguageWithNoPreselectedAndOnlyYesActs) {
-    struct Case {
-        LanguageOption option;
-        int key;
-        const char* title;
-        const char* text;
-    } const cases[] = {
-        {LanguageOption::None, kD, "ATENCION!", "Reparamos las Bases de Datos?"},
-        {LanguageOption::Spanish, kR, "ATENCION!", "Restauramos las Bases de Datos?"},
-        {LanguageOption::English, kD, "ATTENTION!", "Repair Data Bases?"},
-        {LanguageOption::English, kR, "ATTENTION!", "Restore Data Bases?"},
-        {LanguageOption::Portuguese, kD, "ATENÇÃO!", "Reparamos as Bases de Dados?"},
-        {LanguageOption::Portuguese, kR, "ATENÇÃO!", "Restoramos as Bases de Dados?"},
-    };
-    OpenOnLanguagePanel();
-    for (const Case& c : cases) {
-        dialogs.shown.clear();
-        model.ChooseLanguage(c.option);
-        model.KeyDown(c.key, true, false, false);  // answered No
-        ASSERT_EQ(dialogs.shown.size(), 1u);
-        const MessageBoxRequest& box = dialogs.shown[0];
-        EXPECT_EQ(box.title, c.title);
-        EXPECT_EQ(box.text, c.text);
-        EXPECT_EQ(box.buttons, Buttons::YesNo);
-        EXPECT_EQ(box.icon, Icon::Question);
-        EXPECT_EQ(box.defaultButton, 2);
-        EXPECT_TRUE(box.foreground);
-    }
-    EXPECT_EQ(actions.repairs + actions.restores, 0);
-    EXPECT_EQ(state.uiLanguageCode, "") << "choosing stores nothing";
-
-    // Esc clears the choice: the next question is Spanish.
-    model.Cancel();
-    EXPECT_EQ(model.Screen().language, LanguageOption::None);
-    model.KeyDown(kR, true, false, false);
-    EXPECT_EQ(dialogs.shown.back().title, "ATENCION!");
-
-    // Only Yes starts the action.
-    dialogs.answers = {Answer::Yes, Answer::Cancel, Answer::Yes};
-    model.KeyDown(kD, true, false, false);
-    model.KeyDown(kD, true, false, false);
-    model.KeyDown(kR, true, false, false);
-    EXPECT_EQ(actions.repairs, 1);
-    EXPECT_EQ(actions.restores, 1);
-}
-
 TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
     OpenOnLanguagePanel();
     model.ConfirmLanguage();  // Enter with nothing chosen: stays, stores nothing, asks nothing
@@ -155,29 +78,6 @@ TEST_F(FMain, ConfirmingALanguageStoresItAndGoesHome) {
         EXPECT_FALSE(model.Screen().languagesShown) << code;
         EXPECT_TRUE(model.Screen().buttonsShown) << code;
     }
-}
-
-TEST_F(FMain, LanguageThatCannotBeStoredIsReportedAndThePanelStays) {
-    OpenOnLanguagePanel();
-    std::filesystem::remove_all(drives.Local("E:\\Corvane"));
-    model.ChooseLanguage(LanguageOption::Portuguese);
-    model.ConfirmLanguage();
-    ASSERT_EQ(dialogs.shown.size(), 1u);
-    EXPECT_EQ(dialogs.shown[0].text, "No se pudo guardar el idioma en\r\rE:\\Corvane\\Corvane.lng");
-    EXPECT_TRUE(model.Screen().languagesShown);
-    EXPECT_EQ(state.uiLanguageCode, "");
-}
-
-TEST_F(FMain, ResetShowsTheButtonsAndHidesTheMessageAndLanguages) {
-    OpenOnLanguagePanel();
-    model.ShowMessageText("\rG:\\Shared\\x.mdb", 20);
-    model.ShowBusy();
-    model.Reset();
-    const MainScreen& s = model.Screen();
-    EXPECT_TRUE(s.buttonsShown);
-    EXPECT_FALSE(s.languagesShown || s.message.shown);
-    EXPECT_EQ(s.message.fontPoints, 12);
-    EXPECT_TRUE(s.busy.shown) << "the overlay belongs to the running repair";
 }
 
 TEST_F(FMain, NoSecondActionStartsWhileOneIsUnderWay) {
@@ -209,38 +109,6 @@ TEST_F(FMain, NoSecondActionStartsWhileOneIsUnderWay) {
     dialogs.onShow = [this](const MessageBoxRequest&) { model.ClickRepair(); };
     model.KeyDown(kD, true, false, false);
     EXPECT_EQ(actions.repairs, 1);
-}
-
-TEST_F(FMain, ActionsReachTheWindowAndItsStatusLineThroughTheModel) {
-    model.Open();
-    actions.during = [this] {
-        repaints.clear();
-        actions.port->ShowBusy();
-        EXPECT_TRUE(model.Screen().busy.shown && model.Screen().busy.hourglass);
-        EXPECT_FALSE(actions.port->MessageVisible()) << "LBLMSG is hidden in the home state";
-        actions.port->ShowMessageText("\rG:\\Shared\\x.mdb", 12);
-        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
-        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)");
-        actions.progressPort->SetStatus({RunAction::Compacting, "Keystone", 1, 2});
-        // The engine call that follows keeps the window from painting.
-        EXPECT_EQ(repaints, (std::vector<bool>{true, true, true})) << "painted at once, and only on a change";
-        actions.progressPort->SetCopyProgress(42);
-        EXPECT_EQ(model.Screen().busy.Text(), "Compactando Keystone (1 de 2)  42 %");
-        actions.port->HideBusy();
-    };
-    model.ClickRepair();
-    ASSERT_EQ(actions.port, &model);
-    ASSERT_EQ(actions.progressPort, &model);
-    EXPECT_EQ(model.Screen().message.text, "\rG:\\Shared\\x.mdb");
-    EXPECT_FALSE(model.Screen().busy.shown || model.Screen().busy.hourglass);
-    EXPECT_EQ(model.Screen().busy.Text(), "") << "the next run starts with an empty line";
-}
-
-TEST_F(FMain, CloseRequestEndsTheProgramAtOnce) {
-    model.Open();
-    model.CloseRequest();
-    EXPECT_EQ(process.endedWith, 0);
-    EXPECT_TRUE(dialogs.shown.empty());
 }
 
 }  // namespace
