@@ -99,6 +99,7 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
         const bool removed = !c.cuebayOldStays;
         EXPECT_EQ(v.History().find(cuebayOld + " (0,1 MB) quitada para hacer sitio") != std::string::npos, removed);
         if (*c.says) {
+            ASSERT_FALSE(v.dialogs.shown.empty());
             EXPECT_EQ(v.dialogs.Texts().back(), "Error Cue :(\r" + std::string(c.says) + "\r");
             EXPECT_NE(v.Errors().find("\"Error: 112 | " + std::string(c.says) + "\""), std::string::npos);
             EXPECT_NE(v.History().find("Cuebay: " ), std::string::npos);
