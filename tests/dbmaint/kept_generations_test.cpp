@@ -139,7 +139,7 @@ TEST(KeptGenerations, ALeftoverPassingNameIsNamedOrRemovedWhenItsBytesAreKeptAlr
         std::string existing;  // the bytes of a generation there already
         bool named;
     } const cases[] = {
-        {"no generation of those bytes", "earlier", true},
+        {"no generation of those bytes, though of their size", "edited", true},
         {"the same bytes kept already", "killed", false},
     };
     for (const Case& c : cases) {

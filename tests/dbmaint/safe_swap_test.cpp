@@ -99,6 +99,7 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
         const bool removed = !c.cuebayOldStays;
         EXPECT_EQ(v.History().find(cuebayOld + " (0,1 MB) quitada para hacer sitio") != std::string::npos, removed);
         if (*c.says) {
+            ASSERT_FALSE(v.dialogs.shown.empty());
             EXPECT_EQ(v.dialogs.Texts().back(), "Error Cue :(\r" + std::string(c.says) + "\r");
             EXPECT_NE(v.Errors().find("\"Error: 112 | " + std::string(c.says) + "\""), std::string::npos);
             EXPECT_NE(v.History().find("Cuebay: " ), std::string::npos);
@@ -107,6 +108,27 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
             EXPECT_EQ(v.Errors(), "(none)");
         }
     }
+}
+
+// A repair that lost the engine may have left its database worse than it
+// was: the copy kept before it is the night's own, and goes for no later
+// row's room once the compaction's generation of that database is newer.
+TEST(CompactionRoom, ACopyThisRunKeptNeverGoesForRoom) {
+    Venue v;
+    v.engine.version = "14.0";
+    v.Put("Keystone", 1000, 'k');
+    v.Put("Staffroll", 4000, 's');
+    v.engine.repairFailures["Keystone abc 0000012345.mdb"] =
+        EngineStatus::Fail(EngineFault::ServerGone, 0x800706BE, "RepairDatabase", "The remote procedure call failed.");
+    v.engine.repairFailures["Staffroll abc 0000012345.mdb"] =
+        EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Not supported.");
+    // Room for both repairs' copies, and for Staffroll's compaction only if Keystone's copy went.
+    v.Room(5500);
+    DBRepair(v.run);
+    EXPECT_EQ(v.Read(ThisRun("Keystone")), std::string(1000, 'k'));
+    EXPECT_EQ(v.Read(ThisRun("Keystone", 11)), std::string(1000, 'k')) << "the compaction's own generation";
+    EXPECT_EQ(v.Read(Live("Staffroll")), std::string(4000, 's'));
+    EXPECT_NE(v.Errors().find("Falta espacio en G: para compactar Staffroll"), std::string::npos) << v.Errors();
 }
 
 // Whatever ends a compaction early, its temporary file is the run's to
