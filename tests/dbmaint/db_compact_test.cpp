@@ -76,5 +76,25 @@ TEST(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailuresAf
         << "Errors.txt and _Reemplazadas, and no temporary file left";
 }
 
+// What an earlier run left in the engine's way goes first; a second engine
+// that is not there repaired nothing, so no copy is kept for its repair.
+TEST(Maintenance, NothingLeftOverBlocksARowAndNoCopyIsKeptForARepairNeverMade) {
+    testing::RunHarness m;
+    m.AtTheMainMachine();
+    m.drives.WriteFile(m.Shared(FileOf("Keystone") + ".mdb"), "Keystone data");
+    m.drives.WriteFile(m.Shared("KeystoneC.mdb"), "cut short");
+    m.drives.WriteFile(m.Shared(FileOf("KeystoneSolo") + ".mdb"), "Solo data");
+    m.engine.secondRepair =
+        EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
+    DBRepair(m.run);
+    for (const std::string kind : {"Keystone", "KeystoneSolo"}) {
+        EXPECT_EQ(m.Read(m.Shared(FileOf(kind) + ".mdb")).find(testing::FakeEngine::kCompactedMark) != std::string::npos,
+                  true)
+            << kind << " compacted";
+    }
+    EXPECT_EQ(m.Read(m.Shared("KeystoneC.mdb")), "(none)");
+    EXPECT_EQ(m.drives.FileNames("G:\\Shared\\_Reemplazadas").size(), 2u) << "one generation each, the compaction's";
+}
+
 }  // namespace
 }  // namespace corvane

@@ -132,5 +132,16 @@ TEST(EngineErrorText, EngineNumbersInDecimalComFailuresInHex) {
               "0x80040154 | Class not registered");
 }
 
+TEST(EngineAnswers, TheHistorySaysWhyTheRunCompactsBeforeItBegins) {
+    Venue m({"Keystone", "Staffroll"});
+    m.engine.version = "14.0";
+    m.engine.repairFailures[FileOf("Keystone")] = Unsupported(3251, "Not supported.");
+    DBRepair(m.run);
+    const std::string history = m.drives.ReadFile("E:\\Corvane\\Corvane.log");
+    const std::size_t said = history.find(" El motor 14.0 no repara bases de datos (3251 | Not supported.): se compactan\r\n");
+    ASSERT_NE(said, std::string::npos) << history;
+    EXPECT_LT(said, history.find("Compactando Keystone (1 de 2)")) << history;
+}
+
 }  // namespace
 }  // namespace corvane

@@ -124,5 +124,25 @@ TEST(RunFrame, EveryKindOfRunIsFramedAlikeAndLetsItsLockGoBeforeItsBoxes) {
     }
 }
 
+TEST(RunFrame, AProgramEndingDuringTheRunClosesItsHistoryFirst) {
+    struct Case {
+        void (*run)(Venue&);
+        const char* end;
+    } const cases[] = {
+        {Repair, "Fin: el programa se cerro antes de terminar"},
+        {Unattended, "Fin: no se hizo nada (codigo de salida 2)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.end);
+        Venue v;
+        v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000002.mdb", "p");  // two of a kind end the program
+        std::vector<std::string> atTheEnd;
+        v.process.onEnd = [&] { atTheEnd = v.Records(); };
+        c.run(v);
+        ASSERT_FALSE(atTheEnd.empty());
+        EXPECT_EQ(atTheEnd.back(), c.end);
+    }
+}
+
 }  // namespace
 }  // namespace corvane

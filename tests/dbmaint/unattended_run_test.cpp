@@ -145,5 +145,16 @@ struct Unattended : testing::Harness {
     UnattendedDialogs boxes{log};
 };
 
+TEST(UnattendedDialogs, AQuestionIsAnsweredNoAndItsRecordSaysSo) {
+    Unattended u;
+    u.drives.MakeFolder("E:\\Corvane");
+    MessageBoxRequest retry;
+    retry.title = "ATENCION!!!";
+    retry.text = "Intentamos de Nuevo?";
+    retry.buttons = Buttons::YesNo;
+    EXPECT_EQ(u.boxes.Show(retry), Answer::No);
+    EXPECT_EQ(u.Log(), "2026-12-07 04:00:05 MONITOR Pregunta \"ATENCION!!!\": Intentamos de Nuevo? | -> No\r\n");
+}
+
 }  // namespace
 }  // namespace corvane
