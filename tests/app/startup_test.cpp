@@ -4,7 +4,9 @@
 
 #include <cstring>
 
+#include "app/language_store.h"
 #include "app/main_machine.h"
+#include "base/text_file.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -92,6 +94,61 @@ TEST(MainMachineName, ANameThatIsNoComputerNameIsRefused) {
         h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", name);
         EXPECT_EQ(ReadMainMachineName(h.context), name);
         EXPECT_TRUE(h.dialogs.shown.empty());
+    }
+}
+
+// What the refusal shows of a name is one readable line of at most
+// kShownNameChars characters, whatever the file holds.
+TEST(MainMachineName, TheRefusalShowsTheNameCutAndReadable) {
+    struct Case {
+        const char* what;
+        std::string bytes;
+        std::string shown;
+    } const cases[] = {
+        {"control characters", std::string("POS\x01\t1", 6), "POS??1"},
+        {"a megabyte of NUL bytes", std::string(1 << 20, '\0'), std::string(kShownNameChars, '?')},
+        {"too long", std::string(100, 'P') + "\xC3\xB1", std::string(kShownNameChars, 'P')},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", c.bytes);
+        EXPECT_EQ(ReadMainMachineName(h.context), "Monitor") << c.what;
+        ASSERT_EQ(h.dialogs.shown.size(), 1u) << c.what;
+        EXPECT_NE(h.dialogs.shown[0].text.find("\r\r'" + c.shown + "'\r\r"), std::string::npos) << c.what;
+    }
+}
+
+// A file of any size in a hand-written file's place costs its first 4 KiB:
+// what stands past them is never read.
+TEST(HandWrittenFiles, NothingPastTheirFirstFourKilobytesIsRead) {
+    testing::Harness h;
+    const std::string past(kHandWrittenFileBytes, '\n');
+    h.drives.WriteFile("E:\\Corvane\\MainMachine.ord", "POS1" + past + "POS2");
+    EXPECT_EQ(ReadMainMachineName(h.context), "POS1");
+    h.drives.WriteFile("E:\\Corvane\\Corvane.lng", std::string(kHandWrittenFileBytes, ' ') + "2");
+    EXPECT_EQ(LoadUiLanguageCode(h.context), "");
+}
+
+// One copy per computer as written: a copy whose first window can be raised
+// ends; one that finds none goes on, and the nightly run never looks.
+TEST(SingleInstance, OnlyAWindowThatCanBeRaisedEndsTheLaterCopy) {
+    struct Case {
+        const char* what;
+        StartupMode mode;
+        bool windowFound;
+        StartupOutcome outcome;
+    } const cases[] = {
+        {"its window raised", StartupMode::Window, true, StartupOutcome::EndProgram},
+        {"no window to raise", StartupMode::Window, false, StartupOutcome::ShowMainWindow},
+        {"unattended, a window open", StartupMode::Unattended, true, StartupOutcome::ShowMainWindow},
+    };
+    for (const Case& c : cases) {
+        testing::Harness h;
+        h.instance.anotherRunning = true;
+        h.instance.earlierWindowFound = c.windowFound;
+        EXPECT_EQ(RunStartup(h.context, c.mode), c.outcome) << c.what;
+        EXPECT_TRUE(h.dialogs.shown.empty()) << c.what;
+        EXPECT_EQ(h.instance.activatedTitle, c.mode == StartupMode::Window ? "Corvane" : "") << c.what;
     }
 }
 
