@@ -126,12 +126,6 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
     }
 }
 
-TEST(EngineErrorText, EngineNumbersInDecimalComFailuresInHex) {
-    EXPECT_EQ(EngineErrorText(Status::Fail(3204, "", "Database already exists.")), "3204 | Database already exists.");
-    EXPECT_EQ(EngineErrorText(Status::Fail(0x80040154, "", "Class not registered")),
-              "0x80040154 | Class not registered");
-}
-
 TEST(EngineAnswers, TheHistorySaysWhyTheRunCompactsBeforeItBegins) {
     Venue m({"Keystone", "Staffroll"});
     m.engine.version = "14.0";

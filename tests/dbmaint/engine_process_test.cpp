@@ -51,14 +51,6 @@ struct Venue : testing::RunHarness {
     }
 };
 
-TEST(EngineProcess, TheStartingLineShowsWhileTheApplicationIsCreated) {
-    Venue venue({"Keystone"});
-    DBRepair(venue.run);
-    ASSERT_GE(venue.progress.statuses.size(), 2u);
-    EXPECT_EQ(venue.progress.statuses[0], kStarting) << "before the first call, which starts the application";
-    EXPECT_EQ(venue.progress.statuses[1], "Compactando Keystone (1 de 1)");
-}
-
 // Rows of Keystone, Staffroll and Pantry (the compaction's order) whose
 // compactions answer so. A hang counts as a death.
 TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) {

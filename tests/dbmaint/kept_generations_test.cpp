@@ -19,69 +19,6 @@ std::vector<std::string> Names(testing::Harness& h) {
     return names;
 }
 
-TEST(KeptGenerations, OnlyThisDatabasesDatedNamesCountNewestFirst) {
-    testing::Harness h;
-    h.drives.MakeFolder(kFolder);
-    for (const char* name : {
-             "Pantry abcde 0000000001 261201-040000.mdb",
-             "PANTRY ABCDE 0000000001 261203-040000.MDB",        // letter case aside: the same database
-             "Pantry abcde 0000000001 261202-040000.mdb",
-             "Pantry abcde 0000000001.mdb",                      // the one kept copy of earlier versions
-             "Pantry abcde 0000000001 261204-040000.mdb.nueva",  // a passing name
-             "Pantry abcde 0000000001 2612x4-040000.mdb",
-             "Pantry Backlog abcde 0000000001 261205-040000.mdb",
-             "Pantry abcde 0000000002 261206-040000.mdb",
-         }) {
-        h.drives.WriteFile(std::string(kFolder) + "\\" + name, name);
-    }
-    std::vector<std::string> paths;
-    ASSERT_TRUE(ListKeptGenerations(h.files, kLive, kNow, paths));
-    EXPECT_EQ(paths, (std::vector<std::string>{
-                         std::string(kFolder) + "\\PANTRY ABCDE 0000000001 261203-040000.MDB",
-                         std::string(kFolder) + "\\Pantry abcde 0000000001 261202-040000.mdb",
-                         std::string(kFolder) + "\\Pantry abcde 0000000001 261201-040000.mdb",
-                     }));
-}
-
-// A compaction keeps by link only and a restore by link or copy; both are
-// generations of one database, and the newest three stay whatever made them.
-TEST(KeptGenerations, TheNewestThreeStayWhateverMadeThem) {
-    testing::Harness h;
-    h.drives.MakeFolder("G:\\Shared");
-    for (int i = 0; i < 5; ++i) {
-        h.drives.WriteFile(kLive, "state " + std::to_string(i));
-        KeptGeneration kept(h.files, kLive, DateTime{2026, 12, 5, 4, i, 0});
-        ASSERT_TRUE(kept.Make(i % 2 == 0 ? KeepBy::LinkOnly : KeepBy::LinkOrCopy)) << i;
-        // The swap: a new file takes the live name; the kept one keeps the old bytes.
-        h.drives.WriteFile(std::string(kLive) + ".tmp", "next");
-        ASSERT_TRUE(h.files.Replace(std::string(kLive) + ".tmp", kLive));
-        ASSERT_TRUE(kept.Name()) << i;
-        ASSERT_TRUE(PruneKeptGenerations(h.files, kLive, kNow)) << i;
-    }
-    EXPECT_EQ(Names(h), (std::vector<std::string>{"Pantry abcde 0000000001 261205-040200.mdb",
-                                                  "Pantry abcde 0000000001 261205-040300.mdb",
-                                                  "Pantry abcde 0000000001 261205-040400.mdb"}));
-    EXPECT_EQ(h.drives.ReadFile(std::string(kFolder) + "\\Pantry abcde 0000000001 261205-040300.mdb"), "state 3");
-}
-
-// The hour repeated in autumn: a generation stamped before the newest one
-// would be the first the pruning takes.
-TEST(KeptGenerations, AClockSetBackStillNamesTheNewGenerationNewest) {
-    testing::Harness h;
-    h.drives.MakeFolder(kFolder);
-    for (const char* stamp : {"261025-024000", "261025-024500", "261025-025000"}) {
-        h.drives.WriteFile(std::string(kFolder) + "\\Pantry abcde 0000000001 " + stamp + ".mdb", "earlier");
-    }
-    h.drives.WriteFile(kLive, "now");
-    KeptGeneration kept(h.files, kLive, DateTime{2026, 10, 25, 2, 10, 0});
-    ASSERT_TRUE(kept.Make(KeepBy::LinkOnly));
-    ASSERT_TRUE(kept.Name());
-    ASSERT_TRUE(PruneKeptGenerations(h.files, kLive, kNow));
-    EXPECT_EQ(kept.Dated(), std::string(kFolder) + "\\Pantry abcde 0000000001 261025-025001.mdb");
-    EXPECT_EQ(h.drives.ReadFile(kept.Dated()), "now");
-    EXPECT_EQ(Names(h).size(), 3u);
-}
-
 TEST(KeptGenerations, LinkOnlyKeepsNothingWhereLinksAreRefused) {
     testing::Harness h;
     h.drives.MakeFolder("G:\\Shared");

@@ -221,26 +221,5 @@ TEST(Restore, AtEveryStepNoDatabaseIsLost) {
     }
 }
 
-TEST(Restore, TheLiveDatabaseIsTouchedOnlyOnceItsLockFileIsGone) {
-    for (const bool closing : {false, true}) {
-        SCOPED_TRACE(closing ? "closed during the wait" : "lock file removed");
-        Venue v;
-        v.drives.WriteFile(kLock, "POS1");
-        v.waiter.endingAt = closing ? 2 : 0;
-        v.waiter.onWait = [&](int wait) {
-            EXPECT_FALSE(v.Has(kTemp) || v.Has(kKeptFolder)) << wait;
-            if (wait == 12) v.Remove(kLock);
-        };
-        EXPECT_EQ(v.Restore().end, closing ? RestoreEnd::ProgramEnding : RestoreEnd::Restored);
-        EXPECT_EQ(v.waiter.waits, closing ? 2 : 12);
-        EXPECT_EQ(v.Read(kLive), closing ? kOld : Database(1, 5));
-        EXPECT_FALSE(v.Has(kTemp));
-        EXPECT_TRUE(v.Errors().empty());
-        // From the eleventh wait on the line is the wait's; the copy puts the restore's back.
-        ASSERT_FALSE(v.progress.statuses.empty());
-        EXPECT_EQ(v.progress.statuses.back(), "Restaurando Keystone");
-    }
-}
-
 }  // namespace
 }  // namespace corvane

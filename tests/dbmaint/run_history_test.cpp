@@ -96,12 +96,5 @@ TEST(RunHistory, RowsThatFailOrAreNeverTriedSaySo) {
         << "the wait that ended the program showed no line yet";
 }
 
-TEST(RunHistory, ALogThatCannotBeWrittenNeverStopsTheRun) {
-    Venue v;
-    v.files.Fail(Op::AppendText).OnPathsWith("Corvane.log");
-    EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
-    EXPECT_EQ(v.drives.ReadFile(kPantry), std::string(200 * 1024, 'p') + testing::FakeEngine::kCompactedMark);
-}
-
 }  // namespace
 }  // namespace corvane

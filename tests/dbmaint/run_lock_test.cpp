@@ -62,12 +62,6 @@ TEST(RunLockContent, WhatARunWritesReadsBackAsItWas) {
     EXPECT_EQ(read.started, owner.started);
 }
 
-TEST(RunLockContent, NeitherScanTakesTheLockForADatabase) {
-    const FolderScan scan = ScanFiles({{kRunLockName, kLock, 0}});
-    for (const std::string& path : scan.paths) EXPECT_EQ(path, "");
-    EXPECT_FALSE(RestorableIndexOfFile(kRunLockName));
-}
-
 // The main machine's shared data folder with two databases, and the repair
 // run of a 3.6 engine over it.
 struct LockedVenue : testing::RunHarness {
@@ -154,19 +148,6 @@ TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {
         DBRepair(m.run);
         EXPECT_EQ(heldAtBox, c.heldAtBox) << c.what;
     }
-}
-
-TEST(RunLockRepair, ALockNobodyHoldsIsTakenOverWithARecordOfWhoLeftIt) {
-    LockedVenue m;
-    m.drives.WriteFile(kLock, "POS2\r\nRESTAURAR\r\n2026-12-04 16:20:00\r\n");
-    EXPECT_EQ(DBRepair(m.run), RepairOutcome::AllDone);
-    EXPECT_EQ(m.dialogs.Texts(), std::vector<std::string>{"Keystone OK!\rPantry OK!\r"});
-    const std::string tl = m.drives.ReadFile("G:\\Shared\\TL\\MONITOR TL.txt");
-    EXPECT_NE(tl.find(",\"G:\\Shared\\Corvane.run\",\"Corvane - DB REPAIR\",\"POS2, RESTAURAR, 2026-12-04 16:20:00\","
-                      "\"Quorra\"\r\n"),
-              std::string::npos)
-        << tl;
-    EXPECT_FALSE(m.LockThere());
 }
 
 TEST(RunLockRepair, ALockThatCannotBeMadeStopsTheRepairWithItsReason) {

@@ -76,15 +76,5 @@ TEST(RunRecords, ARestoreNamesTheBackupTheDatabaseItReplacedAndTheKeptFile) {
     for (const Case& c : cases) EXPECT_EQ(RestoreRecordText(c.record), c.text) << c.what;
 }
 
-TEST(RunRecords, TheLimitBoxNamesEachDatabaseWithItsSizeAndSaysWhatToDo) {
-    const std::vector<LargeDatabase> large{{"Keystone", 1650 * kMiB}, {"Ledgers", 2100 * kMiB}};
-    const std::string box = LimitBoxText(large);
-    EXPECT_EQ(box.substr(0, box.find("\r\rAccess")),
-              "Estas Bases de Datos se Acercan al Limite de 2 GB de Access:\r\rKeystone: 1650,0 MB\rLedgers: 2100,0 MB");
-    EXPECT_NE(box.find("archivar o borrar los datos viejos"), std::string::npos) << box;
-    EXPECT_EQ(LimitRecordText(large[0]),
-              "AVISO Keystone: 1650,0 MB, pasa de las tres cuartas partes del limite de 2 GB de Access");
-}
-
 }  // namespace
 }  // namespace corvane

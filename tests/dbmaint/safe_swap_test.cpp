@@ -206,11 +206,5 @@ TEST(RepairInPlace, IsDoneOnlyWithACopyOfTheDatabaseAsItWasKept) {
     }
 }
 
-TEST(VolumeOf, IsTheDriveOrTheShareThePathStartsWith) {
-    EXPECT_EQ(VolumeOf("G:\\Shared\\Ledgers.mdb"), "G:");
-    EXPECT_EQ(VolumeOf("\\\\Monitor\\G\\Shared\\Ledgers.mdb"), "\\\\Monitor\\G");
-    EXPECT_EQ(VolumeOf("\\\\Monitor\\G"), "\\\\Monitor\\G");
-}
-
 }  // namespace
 }  // namespace corvane

@@ -16,7 +16,6 @@ using Fields = std::vector<std::string>;
 
 constexpr const char* kDatabase = "G:\\Shared\\Keystone abc 0000000001.mdb";
 constexpr const char* kLock = "G:\\Shared\\Keystone abc 0000000001.ldb";
-constexpr const char* kTlFile = "G:\\Shared\\TL\\POS3 TL.txt";
 constexpr const char* kLabel = "Corvane - DBREPAIR - KS";
 constexpr const char* kBusy = "The process cannot access the file because it is being used by another process.";
 
@@ -33,87 +32,7 @@ struct Venue : testing::RunHarness {
         run.waitLimitSeconds = limit;
         return TrafficLight(run, database, label).end;
     }
-    // The lock file made again, as a computer opening the database does.
-    void Recreate(int wait) {
-        drives.WriteFile(kLock, Slot("POS1", "Admin"));
-        fs::last_write_time(drives.Local(kLock), fs::file_time_type::clock::now() + std::chrono::seconds(wait));
-    }
 };
-
-// How each wait ends: how long it took, whether the lock file was removed
-// as left over (with its record in TL), and what Errors.txt holds.
-TEST(TrafficLight, EachWayAWaitEnds) {
-    struct Case {
-        const char* what;
-        std::function<void(Venue&, int wait)> during;  // what happens at each wait
-        WaitEnd end;
-        int waits;
-        int limit = 0;
-        std::function<void(Venue&)> arrange = [](Venue&) {};
-        std::size_t errors = 0;  // records in Errors.txt
-        const char* held = "POS1 Admin";  // the TL record's holder, when left over
-    } const cases[] = {
-        {"a lock file that stays", {}, WaitEnd::LeftOver, 60},
-        // Within each minute the comparisons span (at the 61st, 122nd and 183rd
-        // checks): someone is working in the database, until it is closed.
-        {"recreated every minute",
-         [](Venue& v, int wait) {
-             if (wait == 200) {
-                 v.Remove(kLock);
-             } else if (wait % 50 == 0) {
-                 v.Recreate(wait);
-             }
-         },
-         WaitEnd::Free, 200},
-        // The first comparison sees the new file and starts the minute again
-        // from it; the next one (122nd check) finds it unchanged.
-        {"recreated once, then abandoned", [](Venue& v, int wait) { if (wait == 30) v.Recreate(wait); },
-         WaitEnd::LeftOver, 121},
-        {"emptied in place, its creation time kept",
-         [](Venue& v, int wait) {
-             if (wait != 5) return;
-             const fs::file_time_type created = fs::last_write_time(v.drives.Local(kLock));
-             v.drives.WriteFile(kLock, "");
-             fs::last_write_time(v.drives.Local(kLock), created);
-         },
-         WaitEnd::LeftOver, 60},
-        // Only the run nobody watches bounds the wait, on the waits' own clock.
-        {"recreated every minute, thirty minutes' bound",
-         [](Venue& v, int wait) { if (wait % 50 == 0) v.Recreate(wait); }, WaitEnd::TimedOut, 1800, 30 * 60},
-        {"closed during the wait", {}, WaitEnd::ProgramEnding, 3, 0, [](Venue& v) { v.waiter.endingAt = 3; }},
-        {"closed after failed reads", {}, WaitEnd::ProgramEnding, 3, 0,
-         [](Venue& v) {
-             v.waiter.endingAt = 3;
-             v.files.Fail(Op::ReadHead);
-         },
-         3},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        Venue v;
-        c.arrange(v);
-        if (c.during) v.waiter.onWait = [&](int wait) { c.during(v, wait); };
-        EXPECT_EQ(v.Wait(kDatabase, kLabel, c.limit), c.end);
-        EXPECT_EQ(v.waiter.waits, c.waits);
-        // A lock file left over is removed; one the program stops waiting on stays.
-        EXPECT_EQ(v.Has(kLock), c.end == WaitEnd::TimedOut || c.end == WaitEnd::ProgramEnding);
-        const auto tl = v.Errors(kTlFile);
-        ASSERT_EQ(tl.size(), c.end == WaitEnd::LeftOver ? 1u : 0u);
-        if (!tl.empty()) {
-            EXPECT_EQ(tl[0], (Fields{tl[0].at(0), kDatabase, kLabel, c.held, "Quorra"}));
-        }
-        EXPECT_EQ(v.Errors().size(), c.errors);
-    }
-}
-
-TEST(TrafficLight, TheCaptionWaitsForTheMessageLabelToBeVisible) {
-    Venue v;
-    v.waiter.onWait = [&](int wait) { if (wait == 30) v.window.messageVisible = true; };
-    EXPECT_EQ(v.Wait(), WaitEnd::LeftOver);
-    ASSERT_EQ(v.window.messages.size(), 31u);
-    EXPECT_TRUE(v.window.messages.front().ends_with("\r30"));
-    EXPECT_EQ(v.progress.statuses.size(), 50u) << "the status line does not depend on LBLMSG";
-}
 
 // Failed reads of the lock file are recorded one a second; the sixteenth
 // gives up, and the caller goes on. A lock file that cannot be deleted
