@@ -288,6 +288,17 @@ wait_main_window() {
   return 1
 }
 
+# db_repair_box TEXT: Corvane started from $PROGRAM_PATH, DB REPAIR asked
+# by its hot key, and its first result box found reading TEXT (left open).
+db_repair_box() {
+  start_program corvane "$PROGRAM_PATH"
+  wait_main_window >/dev/null || fail "the main window did not appear"
+  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
+  local out
+  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
+  expect_eq "$(field text <<<"$out")" "$1" "the OK box"
+}
+
 # field KEY < driver-output: the value of one output line, unescaped.
 field() {
   local key=$1 line

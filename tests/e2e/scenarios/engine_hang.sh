@@ -19,11 +19,6 @@ start() {
 
 name() { echo "$1 abc $NUMBER.mdb"; }
 
-databases() {
-  local kind
-  for kind in "$@"; do head -c 3000 /dev/urandom >"$SHARED/$(name "$kind")"; done
-}
-
 run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
 
 expect_box() {
@@ -38,7 +33,7 @@ server_pids() { engine_journal | awk -F'\t' '$1 == "server start" { print $2 }';
 
 # Keystone's compaction hangs; Staffroll's server is a new one and works.
 hang_keystone() {
-  databases Keystone Staffroll
+  random_databases Keystone Staffroll
   KEYSTONE_BEFORE=$(md5sum <"$SHARED/$(name Keystone)")
   printf '%s\r\n' "$(name Keystone)" >"$ENGINE_DIR/hang_in_compact.txt"
 }
@@ -121,7 +116,7 @@ interactive() {
 # the engine's message, and touches nothing.
 start_hang() {
   start start
-  databases Keystone
+  random_databases Keystone
   local before started elapsed
   before=$(md5sum <"$SHARED/$(name Keystone)")
   : >"$ENGINE_DIR/hang_in_start.txt"

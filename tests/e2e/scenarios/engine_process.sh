@@ -17,11 +17,6 @@ start() {
 
 name() { echo "$1 abc $NUMBER.mdb"; }
 
-databases() {
-  local kind
-  for kind in "$@"; do head -c 3000 /dev/urandom >"$SHARED/$(name "$kind")"; done
-}
-
 run_program() {
   start_program corvane "$PROGRAM_PATH" "$@"
   [ $# -gt 0 ] || wait_main_window >/dev/null || fail "the main window did not appear"
@@ -63,7 +58,7 @@ invoke_helper() {
 # starts a new server and compacts. Once the program is closed, no server runs.
 server_dies() {
   start server_dies
-  databases Keystone Staffroll Pantry
+  random_databases Keystone Staffroll Pantry
   local before
   before=$(md5sum <"$SHARED/$(name Keystone)")
   printf '%s\r\n' "$(name Keystone)" >"$ENGINE_DIR/die_in_compact.txt"
@@ -88,7 +83,7 @@ server_dies() {
 # Pantry is never touched, exit 1 (some failed).
 server_dies_twice() {
   start server_dies_twice
-  databases Keystone Staffroll Pantry
+  random_databases Keystone Staffroll Pantry
   local before
   before=$(md5sum <"$SHARED/$(name Pantry)")
   printf '%s\r\n%s\r\n' "$(name Keystone)" "$(name Staffroll)" >"$ENGINE_DIR/die_in_compact.txt"
@@ -108,7 +103,7 @@ server_dies_twice() {
 # the run goes on once it is there.
 slow_start() {
   start slow_start
-  databases Keystone
+  random_databases Keystone
   echo 5000 >"$ENGINE_DIR/start_delay_ms.txt"
   run_program /reparar
   expect_eq "$(wait_exit corvane 60)" 0 "exit code after a slow start"
@@ -123,7 +118,7 @@ slow_start() {
 # removes) and, under Wine, stays (reported, not asserted).
 close_during_call() {
   start close_during_call
-  databases Keystone
+  random_databases Keystone
   local before
   before=$(md5sum <"$SHARED/$(name Keystone)")
   echo 5000 >"$ENGINE_DIR/compact_delay_ms.txt"

@@ -32,12 +32,7 @@ newer_engine() {
   solo=$({ cat "$shared/KeystoneSolo abc $NUMBER.mdb"; printf '|second repair'; } | md5sum | cut -d' ' -f1)
   before=$(cd "$shared" && md5sum -- *.mdb | sed "/KeystoneSolo/s/^[0-9a-f]* /$solo /")
 
-  start_program corvane "$PROGRAM_PATH"
-  wait_main_window >/dev/null || fail "the main window did not appear"
-  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
-  local out
-  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
-  expect_eq "$(field text <<<"$out")" $'Keystone OK!\rStaffroll OK!\rLedgers OK!\rKeystoneSolo OK!\r' "the OK box"
+  db_repair_box $'Keystone OK!\rStaffroll OK!\rLedgers OK!\rKeystoneSolo OK!\r'
   drv answer --title Corvane --button ok >/dev/null || fail "could not answer the OK box"
 
   # One repair was asked for (or its name looked up in vain), then only compactions.
@@ -108,12 +103,7 @@ first_waits() {
 # has none takes it after the written rows, alone or not.
 tollgate() {
   venue tollgate Keystone Staffroll Tollgate
-  start_program corvane "$PROGRAM_PATH"
-  wait_main_window >/dev/null || fail "the main window did not appear"
-  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
-  local out
-  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
-  expect_eq "$(field text <<<"$out")" $'Keystone OK!\rStaffroll OK!\rTollgate OK!\r' "the OK box"
+  db_repair_box $'Keystone OK!\rStaffroll OK!\rTollgate OK!\r'
   drv answer --title Corvane --button ok >/dev/null || fail "could not answer the OK box"
   expect_eq "$(compactions_of | tail -n 1)" "G:\\Shared\\Tollgate abc $NUMBER.mdb" "the last compaction"
   journal_has $'^first\tCompactDatabase\t[^\t]*Tollgate[^\t]*\tG:\\\\Shared\\\\TollgateC\\.mdb\t' ||

@@ -106,12 +106,7 @@ stale() {
 # computer name: the nightly run also passes the open window by).
 box_open() {
   start box_open
-  start_program corvane "$PROGRAM_PATH"
-  wait_main_window >/dev/null || fail "the main window did not appear"
-  drv keys --class CorvaneFMain shift+d >/dev/null || fail "could not type Shift+D"
-  local out
-  out=$(drv box --title Corvane --timeout 30) || fail "no result box"
-  expect_eq "$(field text <<<"$out")" $'Keystone OK!\rPantry OK!\r' "the OK box"
+  db_repair_box $'Keystone OK!\rPantry OK!\r'
   [ ! -e "$SHARED/Corvane.run" ] || fail "the lock is held while the result box is open"
 
   start_program nightly "$PROGRAM_PATH" /reparar

@@ -79,3 +79,10 @@ main_machine_begin() {
   mkdir -p "$SHARED"
   map_drive g "$VENUE/g"
 }
+
+# random_databases KIND...: "<KIND> abc 0000000001.mdb" in SHARED for each,
+# 3000 random bytes (no run of zeros for the engine to leave as a hole).
+random_databases() {
+  local kind
+  for kind in "$@"; do head -c 3000 /dev/urandom >"$SHARED/$kind abc 0000000001.mdb"; done
+}
