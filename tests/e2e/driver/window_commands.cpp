@@ -204,14 +204,18 @@ int CmdRetitle(const Options& options) {
   return 0;
 }
 
-int CmdMinimize(const Options& options) {
+namespace {
+
+// ShowWindow with SHOW, then waits until the window's minimised state is
+// WANT_ICONIC.
+int ShowAndWait(const Options& options, int show, bool wantIconic, const wchar_t* failure) {
   HWND window = WaitFor(options);
   if (!window) return 1;
-  ShowWindow(window, SW_MINIMIZE);
+  ShowWindow(window, show);
   const Deadline deadline(options.timeoutSeconds);
-  while (!IsIconic(window)) {
+  while ((IsIconic(window) != FALSE) != wantIconic) {
     if (deadline.Passed()) {
-      Fail(L"the window did not minimise");
+      Fail(failure);
       return 1;
     }
     Sleep(options.pollMs);
@@ -220,21 +224,15 @@ int CmdMinimize(const Options& options) {
   return 0;
 }
 
+}  // namespace
+
+int CmdMinimize(const Options& options) {
+  return ShowAndWait(options, SW_MINIMIZE, true, L"the window did not minimise");
+}
+
 // Shown again from its minimised state, as a click on its button does.
 int CmdRestore(const Options& options) {
-  HWND window = WaitFor(options);
-  if (!window) return 1;
-  ShowWindow(window, SW_RESTORE);
-  const Deadline deadline(options.timeoutSeconds);
-  while (IsIconic(window)) {
-    if (deadline.Passed()) {
-      Fail(L"the window did not come back from its minimised state");
-      return 1;
-    }
-    Sleep(options.pollMs);
-  }
-  EmitWindow(window);
-  return 0;
+  return ShowAndWait(options, SW_RESTORE, false, L"the window did not come back from its minimised state");
 }
 
 int CmdComputerName() {

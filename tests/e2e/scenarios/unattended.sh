@@ -7,20 +7,7 @@ source "$(dirname "$0")/../lib.sh"
 
 readonly NUMBER=0000000001
 
-start() {
-  scenario_begin "unattended_$1" MONITOR
-  install_on_drive_e
-  install_test_engine 3.6
-  echo 1 >"$PROGRAM_DIR/Corvane.lng"
-  SHARED="$VENUE/g/Shared"
-  mkdir -p "$SHARED"
-  map_drive g "$VENUE/g"
-}
-
-databases() {
-  local kind
-  for kind in "$@"; do head -c 2000 /dev/urandom >"$SHARED/$kind abc $NUMBER.mdb"; done
-}
+start() { main_machine_begin "unattended_$1"; }
 
 run_log() { tr -d '\r' <"$PROGRAM_DIR/Corvane.log" 2>/dev/null || true; }
 
@@ -39,7 +26,7 @@ no_window_shown() {
 # the result box as one record and the end.
 main_machine() {
   start main_machine
-  databases Keystone Staffroll Ledgers
+  random_databases Keystone Staffroll Ledgers
   echo 3000 >"$ENGINE_DIR/compact_delay_ms.txt"
   start_program corvane "$PROGRAM_PATH" /reparar
   wait_engine_journal 20 $'\tCompactDatabase.started\t' || fail "the run did not start compacting"
@@ -61,7 +48,7 @@ main_machine() {
 # compacted, exit 2.
 duplicates() {
   start duplicates
-  databases Keystone Staffroll
+  random_databases Keystone Staffroll
   head -c 10 /dev/urandom >"$SHARED/Staffroll abd 0000000002.mdb"
   start_program corvane "$PROGRAM_PATH" /reparar
   expect_eq "$(wait_exit corvane 30)" 2 "exit code with duplicates"
@@ -73,7 +60,7 @@ duplicates() {
 # A database another program holds open: its row fails, exit 1.
 held_open() {
   start held_open
-  databases Keystone Staffroll
+  random_databases Keystone Staffroll
   hold_file staffroll "G:\\Shared\\Staffroll abc $NUMBER.mdb" exclusive
   start_program corvane "$PROGRAM_PATH" /reparar
   expect_eq "$(wait_exit corvane 30)" 1 "exit code with a database held open"
@@ -88,7 +75,7 @@ held_open() {
 # Switches ignore case and may start with "-".
 usage_error() {
   start usage_error
-  databases Keystone
+  random_databases Keystone
   start_program corvane "$PROGRAM_PATH" /x
   expect_eq "$(wait_exit corvane 20)" 64 "exit code of /x"
   expect_eq "$(head -n 1 "$SCENARIO_DIR/corvane.out" | tr -d '\r')" "Uso: Corvane.exe [/reparar [/limite:MIN] | /?]" \
@@ -110,7 +97,7 @@ usage_error() {
 # one's run lock and ends with 3; the first goes on once the lock file is gone.
 second_run() {
   start second_run
-  databases Keystone
+  random_databases Keystone
   printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
   : >"$PROGRAM_DIR/Corvane.deb"
   start_program first "$PROGRAM_PATH" /reparar
@@ -132,7 +119,7 @@ waiting_on_lock() { grep -qF 'TrafficLight: esperando' "$PROGRAM_DIR/"*' MONITOR
 # record, the database untouched.
 close_during_wait() {
   start close_during_wait
-  databases Keystone
+  random_databases Keystone
   printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
   : >"$PROGRAM_DIR/Corvane.deb"
   local before
@@ -152,7 +139,7 @@ close_during_wait() {
 # lock's message naming the nightly run, and the nightly run goes on to its end.
 start_during_night() {
   start start_during_night
-  databases Keystone
+  random_databases Keystone
   printf 'POS1' >"$SHARED/Keystone abc $NUMBER.ldb"
   : >"$PROGRAM_DIR/Corvane.deb"
   start_program night "$PROGRAM_PATH" /reparar
@@ -177,7 +164,7 @@ start_during_night() {
 # compacts and ends with 0, and the window stays as it was.
 window_open() {
   start window_open
-  databases Keystone Pantry
+  random_databases Keystone Pantry
   start_program idle "$PROGRAM_PATH"
   wait_main_window >/dev/null || fail "the main window did not appear"
   start_program night "$PROGRAM_PATH" /reparar
