@@ -57,7 +57,6 @@ public:
         running_ = true;
     }
     void Stop() { running_ = false; }
-    bool Running() const { return running_; }
 
     // True once the call has run its whole bound; it stays so for the call.
     bool Expired(long long nowMs) {
@@ -77,7 +76,6 @@ public:
     }
     bool ExpiredSeen() const { return expired_; }
     bool BusyGaveUp() const { return busyGaveUp_; }
-    long long Limit() const { return limit_; }
 
 private:
     long long start_ = 0;

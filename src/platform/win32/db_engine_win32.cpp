@@ -9,36 +9,24 @@ namespace {
 // Quit's option acQuitSaveNone: nothing of the application's own is saved.
 constexpr long kQuitSaveNone = 2;
 
-// Marks the engine busy for one outgoing call, whichever way it ends.
-class CallUnderWay {
-public:
-    explicit CallUnderWay(bool& flag) : flag_(flag) { flag_ = true; }
-    CallUnderWay(const CallUnderWay&) = delete;
-    CallUnderWay& operator=(const CallUnderWay&) = delete;
-    ~CallUnderWay() { flag_ = false; }
-
-private:
-    bool& flag_;
-};
-
 EngineStatus Missing(HRESULT result, const char* where) {
     const auto code = static_cast<unsigned long>(result);
     return EngineStatus::Fail(EngineFault::Missing, code, where, SystemErrorText(code));
 }
 
-long long Now() { return static_cast<long long>(::GetTickCount64()); }
-
 // How long an ended process is waited for.
 constexpr DWORD kEndWaitMs = 30 * 1000;
 
-// One outgoing call held to its deadline: the filter registered, bound and
-// woken every second for the call's life.
+// One outgoing call held to its deadline: the engine marked busy, the filter
+// registered, bound and woken every second for the call's life, whichever
+// way it ends.
 class BoundCall {
 public:
-    BoundCall(CallMessageFilter& filter, CallDeadline& deadline, long long limitMs, long long busyMs,
+    BoundCall(bool& calling, CallMessageFilter& filter, CallDeadline& deadline, long long limitMs, long long busyMs,
               std::function<void()> atDeadline = {})
-        : filter_(filter), deadline_(deadline), registered_(filter) {
-        deadline_.Start(Now(), limitMs, busyMs);
+        : calling_(calling), filter_(filter), deadline_(deadline), registered_(filter) {
+        calling_ = true;
+        deadline_.Start(TickNow(), limitMs, busyMs);
         filter_.Bound(deadline_, ticker_.Window(), std::move(atDeadline));
     }
     BoundCall(const BoundCall&) = delete;
@@ -46,9 +34,11 @@ public:
     ~BoundCall() {
         filter_.Unbound();
         deadline_.Stop();
+        calling_ = false;
     }
 
 private:
+    bool& calling_;
     CallMessageFilter& filter_;
     CallDeadline& deadline_;
     CallTicker ticker_;
@@ -76,8 +66,7 @@ EngineStatus Win32DbEngine::Call(EngineCallKind bound, IDispatch* object, const 
     const long long limit = deadlines_.For(bound);
     EngineStatus status;
     {
-        const CallUnderWay underWay(calling_);
-        const BoundCall call(filter_, deadline_, limit, deadlines_.busyMs, [this] { Terminate(); });
+        const BoundCall call(calling_, filter_, deadline_, limit, deadlines_.busyMs, [this] { Terminate(); });
         status = InvokeMember(object, member, kind, args, result);
     }
     // A server that answers late is still an answer; only a call that did
@@ -101,19 +90,18 @@ EngineStatus Win32DbEngine::Call(EngineCallKind bound, IDispatch* object, const 
 }
 
 EngineStatus Win32DbEngine::Create(const CLSID& clsid, ComPtr<IDispatch>& object) {
-    const long long started = Now();
+    const long long started = TickNow();
     HRESULT created = S_OK;
     {
         // A local server may take many seconds to start.
-        const CallUnderWay underWay(calling_);
-        const BoundCall call(filter_, deadline_, deadlines_.controlMs, deadlines_.busyMs);
+        const BoundCall call(calling_, filter_, deadline_, deadlines_.controlMs, deadlines_.busyMs);
         created = creator_(clsid, object.Receive());
     }
     if (FAILED(created)) {
         object.Reset();
         // Whatever the activation answers once the bound has passed, the
         // engine did not start in time.
-        if (deadline_.ExpiredSeen() || Now() - started >= deadlines_.controlMs) {
+        if (deadline_.ExpiredSeen() || TickNow() - started >= deadlines_.controlMs) {
             return NoAnswer(static_cast<unsigned long>(created), "CoCreateInstance", deadlines_.controlMs, false);
         }
         return Missing(created, "CoCreateInstance");
@@ -187,7 +175,8 @@ void Win32DbEngine::EndProcess(EngineStatus& status) {
         status.note = "TerminateProcess " + std::to_string(processId_) + " error " + std::to_string(terminateError_);
         terminateError_ = 0;
     } else if (::WaitForSingleObject(process_.Get(), kEndWaitMs) != WAIT_OBJECT_0) {
-        status.note = "el proceso " + std::to_string(processId_) + " del motor no termino en 30 s";
+        status.note = "el proceso " + std::to_string(processId_) + " del motor no termino en " +
+                      std::to_string(kEndWaitMs / 1000) + " s";
     } else {
         ended = true;
         status.note = "se termino el proceso " + std::to_string(processId_) + " del motor";

@@ -86,6 +86,8 @@ private:
     CallDeadline deadline_;
     // The application's process, or why it is not known.
     UniqueHandle process_;
+    // Read from the window, not the handle: the handle is opened with the
+    // rights to end and wait only.
     DWORD processId_ = 0;
     std::string processUnknown_;
     bool terminated_ = false;

@@ -84,13 +84,18 @@ bool MayCallFillIn(IDispatch* object, void* fillIn) {
                                 static_cast<LPCWSTR>(fillIn), &module) != 0;
 }
 
+// DAO's number for an operation its engine does not offer is a fault of
+// its own; every other number is a plain failure.
+EngineFault FaultOfNumber(unsigned long number) {
+    return number == kDaoNotSupported ? EngineFault::Unsupported : EngineFault::Failed;
+}
+
 EngineStatus FromHresult(HRESULT result, const char* member) {
     const auto code = static_cast<unsigned long>(result);
     if (HRESULT_FACILITY(result) == FACILITY_CONTROL) {
         // A DAO error Invoke answers itself, with no EXCEPINFO: read by its number.
         const unsigned long number = HRESULT_CODE(result);
-        const EngineFault fault = number == kDaoNotSupported ? EngineFault::Unsupported : EngineFault::Failed;
-        return EngineStatus::Fail(fault, number, member, "Error " + std::to_string(number) + " del motor");
+        return EngineStatus::Fail(FaultOfNumber(number), number, member, "Error " + std::to_string(number) + " del motor");
     }
     return EngineStatus::Fail(FaultOf(result), code, member, SystemErrorText(code));
 }
@@ -114,8 +119,7 @@ EngineStatus FromException(EXCEPINFO& exception, const char* member) {
         const HRESULT known = FAILED(exception.scode) ? exception.scode : DISP_E_EXCEPTION;
         text = SystemErrorText(static_cast<unsigned long>(known));
     }
-    const EngineFault fault = number == kDaoNotSupported ? EngineFault::Unsupported : EngineFault::Failed;
-    return EngineStatus::Fail(fault, number, member, std::move(text));
+    return EngineStatus::Fail(FaultOfNumber(number), number, member, std::move(text));
 }
 
 }  // namespace

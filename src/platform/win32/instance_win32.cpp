@@ -113,7 +113,6 @@ bool Win32Instance::ActivatePrevious(const std::string& appTitle) {
 }
 
 void Win32Instance::MarkUnattended() {
-    ::SetWindowTextW(appWindow_.Get(), kUnattendedWindowTitle);
     close_.unattended = true;
     ::SetWindowLongPtrW(appWindow_.Get(), GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&close_));
 }

@@ -38,9 +38,9 @@ public:
     bool AnotherIsRunning() override { return anotherRunning_; }
     bool ActivatePrevious(const std::string& appTitle) override;
 
-    // This copy is the run nobody watches: its hidden window takes another
-    // caption, so a copy started by hand finds no window to hand over to and
-    // goes on, and a close request (a task ended, a shutdown) ends the run
+    // This copy is the run nobody watches (its hidden window was made with
+    // another caption, so a copy started by hand finds no window to hand
+    // over to and goes on): a close request (a task ended, a shutdown) ends the run
     // after the step under way, through the message pump, instead of the
     // process at once.
     void MarkUnattended();

@@ -11,7 +11,6 @@ constexpr UINT kTickMessage = WM_APP + 1;
 constexpr DWORD kTickMs = 1000;
 constexpr wchar_t kTickerClass[] = L"CorvaneCallTicker";
 
-long long Now() { return static_cast<long long>(::GetTickCount64()); }
 // Paint messages handled per visit, so a window that never validates
 // cannot hold COM's loop.
 constexpr int kPaintsPerVisit = 16;
@@ -54,7 +53,7 @@ DWORD CallMessageFilter::HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO
 DWORD CallMessageFilter::RetryRejectedCall(HTASK, DWORD, DWORD rejectType) {
     const bool later = rejectType == SERVERCALL_RETRYLATER;
     if (deadline_ == nullptr) return later ? kRetryDelayMs : static_cast<DWORD>(-1);
-    const long delay = deadline_->RetryDelay(Now(), later);
+    const long delay = deadline_->RetryDelay(TickNow(), later);
     return delay < 0 ? static_cast<DWORD>(-1) : static_cast<DWORD>(delay);
 }
 
@@ -64,7 +63,7 @@ DWORD CallMessageFilter::MessagePending(HTASK, DWORD, DWORD) {
     MSG tick{};
     while (ticks_ != nullptr && ::PeekMessageW(&tick, ticks_, kTickMessage, kTickMessage, PM_REMOVE | PM_NOYIELD)) {
     }
-    if (deadline_ != nullptr && deadline_->Expired(Now())) {
+    if (deadline_ != nullptr && deadline_->Expired(TickNow())) {
         if (atDeadline_) std::exchange(atDeadline_, nullptr)();
         ++cancels;
         return PENDINGMSG_CANCELCALL;

@@ -9,6 +9,9 @@
 
 namespace corvane::win32 {
 
+// The clock calls are bounded on: monotonic milliseconds.
+inline long long TickNow() { return static_cast<long long>(::GetTickCount64()); }
+
 // While a call to the engine's process runs, COM's own loop waits for its
 // answer and handles few of this thread's messages. This filter keeps the
 // program alive in that loop as far as COM lets it: windows repaint, a close
