@@ -5,15 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "dbmaint/db_repair.h"
 #include "platform/engine_deadline.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
 
 constexpr const char* kStarting = "Iniciando el motor de bases de datos...";
 
@@ -106,7 +103,7 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
         Venue venue({"Keystone", "Staffroll", "Pantry"});
         for (const auto& [kind, answer] : c.answers) venue.engine.failures[kind + " abc 0000012345.mdb"] = answer;
         int underTheLock = 0;
-        venue.dialogs.onShow = [&](auto&) { underTheLock += fs::exists(venue.drives.Local("G:\\Shared\\Corvane.run")); };
+        venue.dialogs.onShow = [&](auto&) { underTheLock += venue.Has("G:\\Shared\\Corvane.run"); };
 
         EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed) << "the unattended run exits with 1";
         EXPECT_EQ(underTheLock, 0) << "the stop and the summaries let the other runs in";
@@ -126,7 +123,7 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
         }
         for (const auto& [kind, answer] : c.answers) {
             EXPECT_EQ(venue.Content(kind), kind + " data") << kind << " whole under its own name";
-            EXPECT_FALSE(fs::exists(venue.drives.Local("G:\\Shared\\" + kind + "C.mdb"))) << "half-made copy of " << kind;
+            EXPECT_FALSE(venue.Has("G:\\Shared\\" + kind + "C.mdb")) << "half-made copy of " << kind;
         }
         const std::string errors = venue.drives.ReadFile("G:\\Shared\\Errors.txt");
         EXPECT_NE(errors.find("\"Corvane - DBCOMPACT40 Keystone 2\",\"" + c.keystoneError), std::string::npos)
@@ -177,7 +174,7 @@ TEST(EngineProcess, EveryEndThroughTheProcessQuitsTheEngineFirst) {
 
         EXPECT_EQ(venue.engine.calls, std::vector<std::string>{"Quit"});
         EXPECT_EQ(venue.process.endedWith, 0) << "the end goes on whatever the quit answered";
-        const bool hasLog = fs::exists(venue.drives.Local(venue.state.debugLogPath));
+        const bool hasLog = venue.Has(venue.state.debugLogPath);
         EXPECT_EQ(hasLog && venue.drives.ReadFile(venue.state.debugLogPath).find("\"Quit: Quit 0x8000000A | en curso\"") !=
                                 std::string::npos,
                   c.recorded);

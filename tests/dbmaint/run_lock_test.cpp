@@ -70,7 +70,6 @@ struct LockedVenue : testing::RunHarness {
         drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
         drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");
     }
-    bool LockThere() const { return std::filesystem::exists(drives.Local(kLock)); }
 };
 
 TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouched) {
@@ -144,7 +143,7 @@ TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {
         LockedVenue m;
         c.arrange(m);
         std::vector<bool> heldAtBox;
-        m.dialogs.onShow = [&](const MessageBoxRequest&) { heldAtBox.push_back(m.LockThere()); };
+        m.dialogs.onShow = [&](const MessageBoxRequest&) { heldAtBox.push_back(m.Has(kLock)); };
         DBRepair(m.run);
         EXPECT_EQ(heldAtBox, c.heldAtBox) << c.what;
     }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -11,7 +10,6 @@
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
 using Op = testing::FailingFileSystem::Op;
 
 constexpr const char* kKept = "G:\\Shared\\_Reemplazadas\\";
@@ -45,9 +43,6 @@ struct Venue : testing::RunHarness {
         std::uint64_t bytes = 0;
         EXPECT_TRUE(files.FreeSpace("G:\\Shared", bytes));
         return bytes;
-    }
-    std::string Read(const std::string& path) const {
-        return fs::exists(drives.Local(path)) ? drives.ReadFile(path) : "(none)";
     }
     std::string History() const { return drives.ReadFile("E:\\Corvane\\Corvane.log"); }
     std::string Errors() const { return Read("G:\\Shared\\Errors.txt"); }
@@ -94,7 +89,7 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
         // The newest generation of a database is never removed for room.
         EXPECT_EQ(v.Read(cuebayNewest), std::string(3000, 'n'));
         EXPECT_EQ(v.Read(ledgersOnly), std::string(3000, 'L'));
-        EXPECT_FALSE(fs::exists(v.drives.Local("G:\\Shared\\CuebayC.mdb")));
+        EXPECT_FALSE(v.Has("G:\\Shared\\CuebayC.mdb"));
         EXPECT_GE(v.Free(), kRoomReserveBytes);
         const bool removed = !c.cuebayOldStays;
         EXPECT_EQ(v.History().find(cuebayOld + " (0,1 MB) quitada para hacer sitio") != std::string::npos, removed);
@@ -143,7 +138,7 @@ TEST(CompactionTemp, EveryFailureRemovesTheEnginesTemporaryFile) {
             if (call.starts_with("Compact ")) v.drives.WriteFile("G:\\Shared\\StaffrollC.mdb", "half");
         };
         DBRepair(v.run);
-        EXPECT_FALSE(fs::exists(v.drives.Local("G:\\Shared\\StaffrollC.mdb"))) << static_cast<int>(fault);
+        EXPECT_FALSE(v.Has("G:\\Shared\\StaffrollC.mdb")) << static_cast<int>(fault);
         EXPECT_EQ(v.Read(Live("Staffroll")), std::string(100, 's'));
     }
 }
@@ -194,7 +189,7 @@ TEST(RepairInPlace, IsDoneOnlyWithACopyOfTheDatabaseAsItWasKept) {
         EXPECT_EQ(repairedBytes.size(), c.repaired ? 1u : 0u);
         // The copy holds the bytes from before the repair; the kept older one is untouched.
         EXPECT_EQ(v.Read(ThisRun(c.kind)), c.repaired ? std::string(1000, 'b') : "(none)");
-        EXPECT_FALSE(fs::exists(v.drives.Local(ThisRun(c.kind) + ".nueva")));
+        EXPECT_FALSE(v.Has(ThisRun(c.kind) + ".nueva"));
         EXPECT_EQ(v.Read(older), std::string(700, 'o'));
         if (c.repaired) {
             EXPECT_EQ(v.Errors(), "(none)");
