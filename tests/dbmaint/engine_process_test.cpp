@@ -12,8 +12,6 @@
 namespace corvane {
 namespace {
 
-constexpr const char* kStarting = "Iniciando el motor de bases de datos...";
-
 std::string InShared(const std::string& kind) { return "G:\\Shared\\" + kind + " abc 0000012345.mdb"; }
 
 EngineStatus Died() {

@@ -7,7 +7,6 @@
 
 namespace corvane {
 namespace {
-using Op = testing::FailingFileSystem::Op;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 constexpr const char* kKeystone = "G:\\Shared\\Keystone abc 0000000001.mdb";

@@ -5,7 +5,6 @@
 #include "dbmaint/db_repair.h"
 #include "dbmaint/repair_request.h"
 #include "dbmaint/unattended_run.h"
-#include "dbmaint/restore_discovery.h"
 #include "support/fakes.h"
 
 namespace corvane {
