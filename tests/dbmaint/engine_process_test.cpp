@@ -12,8 +12,6 @@
 namespace corvane {
 namespace {
 
-std::string InShared(const std::string& kind) { return "G:\\Shared\\" + kind + " abc 0000012345.mdb"; }
-
 EngineStatus Died() {
     return EngineStatus::Fail(EngineFault::ServerGone, 0x800706BE, "CompactDatabase", "The remote procedure call failed.");
 }
@@ -34,9 +32,9 @@ struct Venue : testing::RunHarness {
         AtTheMainMachine();
         state.uiLanguageCode = "1";
         state.debugLogPath = "E:\\Corvane\\debug.deb";
-        for (const std::string& kind : kinds) drives.WriteFile(InShared(kind), kind + " data");
+        for (const std::string& kind : kinds) drives.WriteFile(Live(kind), kind + " data");
     }
-    std::string Content(const std::string& kind) const { return drives.ReadFile(InShared(kind)); }
+    std::string Content(const std::string& kind) const { return drives.ReadFile(Live(kind)); }
     std::vector<std::string> Compacted() const {
         std::vector<std::string> rows;
         for (const std::string& call : engine.calls) {
@@ -99,7 +97,7 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Venue venue({"Keystone", "Staffroll", "Pantry"});
-        for (const auto& [kind, answer] : c.answers) venue.engine.failures[kind + " abc 0000012345.mdb"] = answer;
+        for (const auto& [kind, answer] : c.answers) venue.engine.failures[venue.LiveName(kind)] = answer;
         int underTheLock = 0;
         venue.dialogs.onShow = [&](auto&) { underTheLock += venue.Has("G:\\Shared\\Corvane.run"); };
 
@@ -138,8 +136,8 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
 TEST(EngineProcess, TheRepairSequenceStopsAtAHangAndADeathInARowToo) {
     Venue venue({"Keystone", "Staffroll", "Pantry"});
     venue.engine.version = "3.5";
-    venue.engine.failures["Keystone abc 0000012345.mdb"] = Hung();
-    venue.engine.failures["Staffroll abc 0000012345.mdb"] = Died();
+    venue.engine.failures[venue.LiveName("Keystone")] = Hung();
+    venue.engine.failures[venue.LiveName("Staffroll")] = Died();
 
     EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed);
 
@@ -149,7 +147,7 @@ TEST(EngineProcess, TheRepairSequenceStopsAtAHangAndADeathInARowToo) {
     EXPECT_EQ(texts[1], "ERROR en Staffroll");
     EXPECT_NE(texts[2].find("Dos Veces Seguidas"), std::string::npos);
     ASSERT_FALSE(venue.engine.calls.empty());
-    EXPECT_EQ(venue.engine.calls.back(), "Repair " + InShared("Staffroll"));
+    EXPECT_EQ(venue.engine.calls.back(), "Repair " + venue.Live("Staffroll"));
 }
 
 TEST(EngineProcess, EveryEndThroughTheProcessQuitsTheEngineFirst) {

@@ -14,6 +14,7 @@
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "dbmaint/run_frame.h"
+#include "dbmaint/safe_swap.h"
 #include "platform/clock.h"
 #include "platform/db_engine.h"
 #include "platform/dialogs.h"
@@ -263,6 +264,17 @@ struct RunHarness : Harness {
         drives.MakeFolder("G:\\Shared");
     }
     static std::string Shared(const std::string& name) { return "G:\\Shared\\" + name; }
+    // A kind's live database by its file name, or with a moment "yymmdd-hhmmss"
+    // the name a generation of it is kept under; Backlog's is Pantry's.
+    static std::string LiveName(const std::string& kind, const std::string& stamp = "") {
+        return (kind == "Backlog" ? "Pantry Backlog" : kind) + " abc 0000012345" + (stamp.empty() ? "" : " " + stamp) +
+               ".mdb";
+    }
+    static std::string Live(const std::string& kind) { return Shared(LiveName(kind)); }
+    // Free space on G: just above the reserve a run leaves, for the test to spend.
+    void Room(std::int64_t aboveReserve) {
+        files.SetFreeSpace("G:", static_cast<std::uint64_t>(static_cast<std::int64_t>(kRoomReserveBytes) + aboveReserve));
+    }
     bool Has(const std::string& path) const { return std::filesystem::exists(drives.Local(path)); }
     // What the file holds, "(none)" when there is none.
     std::string Read(const std::string& path) const { return Has(path) ? drives.ReadFile(path) : "(none)"; }
