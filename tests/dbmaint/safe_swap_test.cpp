@@ -123,23 +123,6 @@ TEST(CompactionRoom, ACopyThisRunKeptNeverGoesForRoom) {
     EXPECT_NE(v.Errors().find("Falta espacio en G: para compactar Staffroll"), std::string::npos) << v.Errors();
 }
 
-// Whatever ends a compaction early, its temporary file is the run's to
-// remove, not the engine's nor the next run's.
-TEST(CompactionTemp, EveryFailureRemovesTheEnginesTemporaryFile) {
-    for (const EngineFault fault : {EngineFault::Failed, EngineFault::ServerGone}) {
-        Venue v;
-        v.Put("Staffroll", 100, 's');
-        v.engine.failures[v.LiveName("Staffroll")] =
-            EngineStatus::Fail(fault, 3356, "CompactDatabase", "Opened exclusively by another user.");
-        v.engine.onCall = [&](const std::string& call) {
-            if (call.starts_with("Compact ")) v.drives.WriteFile("G:\\Shared\\StaffrollC.mdb", "half");
-        };
-        DBRepair(v.run);
-        EXPECT_FALSE(v.Has("G:\\Shared\\StaffrollC.mdb")) << static_cast<int>(fault);
-        EXPECT_EQ(v.Read(v.Live("Staffroll")), std::string(100, 's'));
-    }
-}
-
 // A repair writes the database in place: before it, a real copy (never a
 // second name of the file being written) is kept, or it is not repaired.
 // KeystoneSolo's extra repair under the compacting engine, and each row of
