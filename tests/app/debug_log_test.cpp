@@ -7,19 +7,8 @@
 namespace corvane {
 namespace {
 
-class DebugLog : public ::testing::Test {
-protected:
-    DebugLog() {
-        h.state.computerName = "POS3";
-        h.state.versionString = "v25.0.0";
-        h.state.shortVersion = "25";
-        h.state.versionTitle = "(v25.0.0)(Win1x)";
-        h.state.platformCode = "6";
-    }
+TEST(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
     testing::Harness h;
-};
-
-TEST_F(DebugLog, LogStaysOffWhenItCannotDoItsJob) {
     using Op = testing::FailingFileSystem::Op;
     struct Case {
         const char* name;

@@ -7,8 +7,6 @@
 namespace corvane {
 namespace {
 
-using Op = testing::FailingFileSystem::Op;
-
 TEST(RunLog, EachRecordIsOneStampedLineOfItsBox) {
     struct Case {
         const char* what;

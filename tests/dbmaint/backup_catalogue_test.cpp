@@ -2,12 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fakes.h"
-
 namespace corvane {
 namespace {
-
-const std::string kPadding(30, ' ');
 
 constexpr const char* kBackups = "G:\\Shared\\_BackUps";
 

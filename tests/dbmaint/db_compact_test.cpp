@@ -15,15 +15,11 @@ const std::vector<std::string> kEveryKind = {
     "Patrons",   "Pantry",    "Playfield", "Staffroll", "Tollgate",
 };
 
-std::string FileOf(const std::string& kind) {
-    return (kind == "Backlog" ? std::string("Pantry Backlog") : kind) + " abc 0000012345";
-}
-
 TEST(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailuresAfter) {
     testing::RunHarness m;
     m.AtTheMainMachine();
-    for (const std::string& kind : kEveryKind) m.drives.WriteFile(m.Shared(FileOf(kind) + ".mdb"), kind + " data");
-    m.engine.failures[FileOf("Keystone") + ".mdb"] =
+    for (const std::string& kind : kEveryKind) m.drives.WriteFile(m.Live(kind), kind + " data");
+    m.engine.failures[m.LiveName("Keystone")] =
         EngineStatus::Fail(EngineFault::Failed, 3356, "CompactDatabase", "Opened exclusively by another user.");
     // The status line drawn when each engine call begins.
     std::vector<std::string> linesAtCalls;
@@ -57,18 +53,18 @@ TEST(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailuresAf
     // The boxes say only that it failed; the record beside the databases says why.
     const auto errors = m.Errors();
     ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], (std::vector<std::string>{errors[0].at(0), m.Shared(FileOf("Keystone") + ".mdb"),
+    EXPECT_EQ(errors[0], (std::vector<std::string>{errors[0].at(0), m.Live("Keystone"),
                                                    "Corvane - DBCOMPACT40 Keystone 2",
                                                    "Error: 3356 | Opened exclusively by another user.",
                                                    "G:\\Shared\\KeystoneC.mdb", "MONITOR", "Quorra"}));
 
     for (const std::string& kind : kEveryKind) {
         const bool compacted = kind != "Tollgate" && kind != "Chronicle" && kind != "Keystone";
-        EXPECT_EQ(m.Read(m.Shared(FileOf(kind) + ".mdb")),
+        EXPECT_EQ(m.Read(m.Live(kind)),
                   kind + " data" + (compacted ? testing::FakeEngine::kCompactedMark : ""))
             << kind << " under its own name";
         // Each database the swap replaced is kept as it was, the clock's moment in its name.
-        EXPECT_EQ(m.Read(m.Shared("_Reemplazadas\\" + FileOf(kind) + " 261205-094510.mdb")),
+        EXPECT_EQ(m.Read(m.Shared("_Reemplazadas\\" + m.LiveName(kind, "261205-094510"))),
                   compacted ? kind + " data" : "(none)")
             << kind;
     }
@@ -81,14 +77,14 @@ TEST(Maintenance, CompactionRunsInItsOwnOrderSwapsEachCopyInAndReportsFailuresAf
 TEST(Maintenance, NothingLeftOverBlocksARowAndNoCopyIsKeptForARepairNeverMade) {
     testing::RunHarness m;
     m.AtTheMainMachine();
-    m.drives.WriteFile(m.Shared(FileOf("Keystone") + ".mdb"), "Keystone data");
+    m.drives.WriteFile(m.Live("Keystone"), "Keystone data");
     m.drives.WriteFile(m.Shared("KeystoneC.mdb"), "cut short");
-    m.drives.WriteFile(m.Shared(FileOf("KeystoneSolo") + ".mdb"), "Solo data");
+    m.drives.WriteFile(m.Live("KeystoneSolo"), "Solo data");
     m.engine.secondRepair =
         EngineStatus::Fail(EngineFault::Missing, 0x80040154, "CoCreateInstance", "Class not registered");
     DBRepair(m.run);
     for (const std::string kind : {"Keystone", "KeystoneSolo"}) {
-        EXPECT_EQ(m.Read(m.Shared(FileOf(kind) + ".mdb")).find(testing::FakeEngine::kCompactedMark) != std::string::npos,
+        EXPECT_EQ(m.Read(m.Live(kind)).find(testing::FakeEngine::kCompactedMark) != std::string::npos,
                   true)
             << kind << " compacted";
     }

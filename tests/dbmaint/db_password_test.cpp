@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/fakes.h"
-
 namespace corvane {
 namespace {
 

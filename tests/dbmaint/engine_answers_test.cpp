@@ -15,8 +15,6 @@
 namespace corvane {
 namespace {
 
-std::string FileOf(const std::string& kind) { return kind + " abc 0000012345.mdb"; }
-
 EngineStatus Unsupported(unsigned long code = 3251, const char* text = "Operation is not supported.") {
     return EngineStatus::Fail(EngineFault::Unsupported, code, "RepairDatabase", text);
 }
@@ -28,7 +26,7 @@ EngineStatus Damaged() { return EngineStatus::Fail(EngineFault::Failed, 3049, "R
 struct Venue : testing::RunHarness {
     explicit Venue(const std::vector<std::string>& kinds) {
         AtTheMainMachine();
-        for (const std::string& kind : kinds) drives.WriteFile(Shared(FileOf(kind)), kind + " data");
+        for (const std::string& kind : kinds) drives.WriteFile(Live(kind), kind + " data");
     }
 };
 
@@ -54,18 +52,18 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
         // the compaction run takes every database, theirs too.
         {"a newer engine's repair works", "14.0", two, [](Venue&) {}, repaired, {}},
         {"unknown name", "14.0", two,
-         [](Venue& v) { v.engine.repairFailures[FileOf("Keystone")] = Unsupported(0x80020006, "Unknown name."); },
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Keystone")] = Unsupported(0x80020006, "Unknown name."); },
          compacted, two, RepairOutcome::AllDone},
-        {"DAO 3251", "14.0", two, [](Venue& v) { v.engine.repairFailures[FileOf("Keystone")] = Unsupported(); },
+        {"DAO 3251", "14.0", two, [](Venue& v) { v.engine.repairFailures[v.LiveName("Keystone")] = Unsupported(); },
          compacted, two, RepairOutcome::AllDone},
         {"the first database is damaged", "14.0", two,
-         [](Venue& v) { v.engine.repairFailures[FileOf("Keystone")] = Damaged(); },
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Keystone")] = Damaged(); },
          {"ERROR en Keystone", "Staffroll OK!"}, {}},
         {"the engine went away, then repairs", "14.0", two,
-         [](Venue& v) { v.engine.repairFailures[FileOf("Keystone")] = Lost(EngineFault::Missing); },
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Keystone")] = Lost(EngineFault::Missing); },
          {"ERROR en Keystone", "Staffroll OK!"}, {}},
         {"a later repair says unsupported", "14.0", two,
-         [](Venue& v) { v.engine.repairFailures[FileOf("Staffroll")] = Unsupported(); },
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Staffroll")] = Unsupported(); },
          {"Keystone OK!", "ERROR en Staffroll"}, {}},
         {"the first waits past its bound, then 3251", "14.0", two,
          [](Venue& v) {
@@ -73,34 +71,34 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
              v.run.waitLimitSeconds = 30;
              v.drives.WriteFile(v.Shared("Keystone abc 0000012345.ldb"), "POS1");
              v.engine.onCall = [&v](const std::string&) { v.Remove(v.Shared("Keystone abc 0000012345.ldb")); };
-             v.engine.repairFailures[FileOf("Staffroll")] = Unsupported();
+             v.engine.repairFailures[v.LiveName("Staffroll")] = Unsupported();
          },
          compacted, two},
         {"the first loses the server, then 3251", "14.0", two,
          [](Venue& v) {
-             v.engine.repairFailures[FileOf("Keystone")] = Lost(EngineFault::ServerGone);
-             v.engine.repairFailures[FileOf("Staffroll")] = Unsupported();
+             v.engine.repairFailures[v.LiveName("Keystone")] = Lost(EngineFault::ServerGone);
+             v.engine.repairFailures[v.LiveName("Staffroll")] = Unsupported();
          },
          compacted, two},
         {"the first's server is missing, then 3251", "14.0", two,
          [](Venue& v) {
-             v.engine.repairFailures[FileOf("Keystone")] = Lost(EngineFault::Missing);
-             v.engine.repairFailures[FileOf("Staffroll")] = Unsupported();
+             v.engine.repairFailures[v.LiveName("Keystone")] = Lost(EngineFault::Missing);
+             v.engine.repairFailures[v.LiveName("Staffroll")] = Unsupported();
          },
          compacted, two},
         // Tollgate has no row in the written compaction: a run that compacts
         // because the engine repairs nothing takes it after the written rows.
         {"Tollgate with other kinds", "14.0", {"Keystone", "Staffroll", "Tollgate"},
-         [](Venue& v) { v.engine.repairFailures[FileOf("Keystone")] = Unsupported(); },
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Keystone")] = Unsupported(); },
          {"Keystone OK!\rStaffroll OK!\rTollgate OK!\r"}, {"Keystone", "Staffroll", "Tollgate"},
          RepairOutcome::AllDone},
         {"Tollgate alone", "14.0", {"Tollgate"},
-         [](Venue& v) { v.engine.repairFailures[FileOf("Tollgate")] = Unsupported(); }, {"Tollgate OK!\r"},
+         [](Venue& v) { v.engine.repairFailures[v.LiveName("Tollgate")] = Unsupported(); }, {"Tollgate OK!\r"},
          {"Tollgate"}, RepairOutcome::AllDone},
         {"Tollgate's compaction fails", "14.0", {"Keystone", "Tollgate"},
          [](Venue& v) {
-             v.engine.repairFailures[FileOf("Keystone")] = Unsupported();
-             v.engine.failures[FileOf("Tollgate")] = EngineStatus::Fail(EngineFault::Failed, 3049, "CompactDatabase", "Damaged.");
+             v.engine.repairFailures[v.LiveName("Keystone")] = Unsupported();
+             v.engine.failures[v.LiveName("Tollgate")] = EngineStatus::Fail(EngineFault::Failed, 3049, "CompactDatabase", "Damaged.");
          },
          {"Keystone OK!\r", "Error Tollgate :(\r"}, {"Keystone"}, RepairOutcome::SomeFailed},
         {"3.6 keeps the written rows, Tollgate not among them", "3.6", {"Keystone", "Tollgate"}, [](Venue&) {},
@@ -116,7 +114,7 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
         EXPECT_EQ(v.dialogs.Texts(), c.boxes);
         for (const std::string& kind : c.kinds) {
             const bool wasCompacted = std::find(c.compacted.begin(), c.compacted.end(), kind) != c.compacted.end();
-            EXPECT_EQ(v.Read(v.Shared(FileOf(kind))),
+            EXPECT_EQ(v.Read(v.Live(kind)),
                       kind + " data" + (wasCompacted ? testing::FakeEngine::kCompactedMark : ""))
                 << kind;
         }
@@ -129,7 +127,7 @@ TEST(EngineAnswers, DecideWhetherTheRunRepairsOrCompacts) {
 TEST(EngineAnswers, TheHistorySaysWhyTheRunCompactsBeforeItBegins) {
     Venue m({"Keystone", "Staffroll"});
     m.engine.version = "14.0";
-    m.engine.repairFailures[FileOf("Keystone")] = Unsupported(3251, "Not supported.");
+    m.engine.repairFailures[m.LiveName("Keystone")] = Unsupported(3251, "Not supported.");
     DBRepair(m.run);
     const std::string history = m.drives.ReadFile("E:\\Corvane\\Corvane.log");
     const std::size_t said = history.find(" El motor 14.0 no repara bases de datos (3251 | Not supported.): se compactan\r\n");

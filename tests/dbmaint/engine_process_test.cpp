@@ -5,19 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "dbmaint/db_repair.h"
 #include "platform/engine_deadline.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
-
-constexpr const char* kStarting = "Iniciando el motor de bases de datos...";
-
-std::string InShared(const std::string& kind) { return "G:\\Shared\\" + kind + " abc 0000012345.mdb"; }
 
 EngineStatus Died() {
     return EngineStatus::Fail(EngineFault::ServerGone, 0x800706BE, "CompactDatabase", "The remote procedure call failed.");
@@ -39,9 +32,9 @@ struct Venue : testing::RunHarness {
         AtTheMainMachine();
         state.uiLanguageCode = "1";
         state.debugLogPath = "E:\\Corvane\\debug.deb";
-        for (const std::string& kind : kinds) drives.WriteFile(InShared(kind), kind + " data");
+        for (const std::string& kind : kinds) drives.WriteFile(Live(kind), kind + " data");
     }
-    std::string Content(const std::string& kind) const { return drives.ReadFile(InShared(kind)); }
+    std::string Content(const std::string& kind) const { return drives.ReadFile(Live(kind)); }
     std::vector<std::string> Compacted() const {
         std::vector<std::string> rows;
         for (const std::string& call : engine.calls) {
@@ -104,9 +97,9 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         Venue venue({"Keystone", "Staffroll", "Pantry"});
-        for (const auto& [kind, answer] : c.answers) venue.engine.failures[kind + " abc 0000012345.mdb"] = answer;
+        for (const auto& [kind, answer] : c.answers) venue.engine.failures[venue.LiveName(kind)] = answer;
         int underTheLock = 0;
-        venue.dialogs.onShow = [&](auto&) { underTheLock += fs::exists(venue.drives.Local("G:\\Shared\\Corvane.run")); };
+        venue.dialogs.onShow = [&](auto&) { underTheLock += venue.Has("G:\\Shared\\Corvane.run"); };
 
         EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed) << "the unattended run exits with 1";
         EXPECT_EQ(underTheLock, 0) << "the stop and the summaries let the other runs in";
@@ -126,7 +119,7 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
         }
         for (const auto& [kind, answer] : c.answers) {
             EXPECT_EQ(venue.Content(kind), kind + " data") << kind << " whole under its own name";
-            EXPECT_FALSE(fs::exists(venue.drives.Local("G:\\Shared\\" + kind + "C.mdb"))) << "half-made copy of " << kind;
+            EXPECT_FALSE(venue.Has("G:\\Shared\\" + kind + "C.mdb")) << "half-made copy of " << kind;
         }
         const std::string errors = venue.drives.ReadFile("G:\\Shared\\Errors.txt");
         EXPECT_NE(errors.find("\"Corvane - DBCOMPACT40 Keystone 2\",\"" + c.keystoneError), std::string::npos)
@@ -143,8 +136,8 @@ TEST(EngineProcess, ARowWhoseEngineDiesOrHangsFailsAndASecondInARowStopsTheRun) 
 TEST(EngineProcess, TheRepairSequenceStopsAtAHangAndADeathInARowToo) {
     Venue venue({"Keystone", "Staffroll", "Pantry"});
     venue.engine.version = "3.5";
-    venue.engine.failures["Keystone abc 0000012345.mdb"] = Hung();
-    venue.engine.failures["Staffroll abc 0000012345.mdb"] = Died();
+    venue.engine.failures[venue.LiveName("Keystone")] = Hung();
+    venue.engine.failures[venue.LiveName("Staffroll")] = Died();
 
     EXPECT_EQ(DBRepair(venue.run), RepairOutcome::SomeFailed);
 
@@ -154,7 +147,7 @@ TEST(EngineProcess, TheRepairSequenceStopsAtAHangAndADeathInARowToo) {
     EXPECT_EQ(texts[1], "ERROR en Staffroll");
     EXPECT_NE(texts[2].find("Dos Veces Seguidas"), std::string::npos);
     ASSERT_FALSE(venue.engine.calls.empty());
-    EXPECT_EQ(venue.engine.calls.back(), "Repair " + InShared("Staffroll"));
+    EXPECT_EQ(venue.engine.calls.back(), "Repair " + venue.Live("Staffroll"));
 }
 
 TEST(EngineProcess, EveryEndThroughTheProcessQuitsTheEngineFirst) {
@@ -177,7 +170,7 @@ TEST(EngineProcess, EveryEndThroughTheProcessQuitsTheEngineFirst) {
 
         EXPECT_EQ(venue.engine.calls, std::vector<std::string>{"Quit"});
         EXPECT_EQ(venue.process.endedWith, 0) << "the end goes on whatever the quit answered";
-        const bool hasLog = fs::exists(venue.drives.Local(venue.state.debugLogPath));
+        const bool hasLog = venue.Has(venue.state.debugLogPath);
         EXPECT_EQ(hasLog && venue.drives.ReadFile(venue.state.debugLogPath).find("\"Quit: Quit 0x8000000A | en curso\"") !=
                                 std::string::npos,
                   c.recorded);

@@ -46,10 +46,6 @@ struct Venue : testing::RunHarness {
         drives.WriteFile(path, bytes);
         return path;
     }
-    // Free space just above the reserve, for the restore to spend.
-    void Room(std::int64_t aboveReserve) {
-        files.SetFreeSpace("G:", static_cast<std::uint64_t>(static_cast<std::int64_t>(kRoomReserveBytes) + aboveReserve));
-    }
     void NoLinks() { files.Fail(Op::Link).WithError(1, "Incorrect function."); }
 };
 

@@ -116,7 +116,7 @@ TEST(RunFrame, EveryKindOfRunIsFramedAlikeAndLetsItsLockGoBeforeItsBoxes) {
         EXPECT_EQ(v.lockDuringTheWait.substr(0, v.lockDuringTheWait.find("\r\n2026")),
                   "MONITOR\r\n" + std::string(k.lock));
         EXPECT_TRUE(v.boxesUnderTheLock.empty()) << v.boxesUnderTheLock.front();
-        EXPECT_FALSE(fs::exists(v.drives.Local(kRunLock)));
+        EXPECT_FALSE(v.Has(kRunLock));
         ASSERT_EQ(v.dialogs.shown.size(), k.boxes.size());
         for (std::size_t i = 0; i < k.boxes.size(); ++i) {
             EXPECT_EQ(v.dialogs.shown[i].text.substr(0, k.boxes[i].size()), k.boxes[i]) << i;

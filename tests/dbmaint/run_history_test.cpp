@@ -2,24 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-
 #include "dbmaint/db_repair.h"
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
-using Op = testing::FailingFileSystem::Op;
 
 constexpr std::uint64_t kMiB = 1024 * 1024;
 constexpr const char* kKeystone = "G:\\Shared\\Keystone abc 0000000001.mdb";
 constexpr const char* kPantry = "G:\\Shared\\Pantry abc 0000000001.mdb";
 constexpr const char* kLock = "G:\\Shared\\Keystone abc 0000000001.ldb";
-
-std::string Slot(std::string computer) {
-    computer.resize(64, '\0');
-    return computer;
-}
 
 // The main machine's shared folder and a repair run over it, its history
 // going to Corvane.log in the program's folder.
@@ -32,10 +24,9 @@ struct Venue : testing::RunHarness {
     RepairOutcome Run() { return DBRepair(run); }
     // The records without their date and time.
     std::vector<std::string> Records() const {
-        const std::string text = drives.ReadFile("E:\\Corvane\\Corvane.log");
         std::vector<std::string> records;
-        for (std::size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-            records.push_back(text.substr(start + 20, end - start - 20));
+        for (const std::string& line : testing::Lines(drives.ReadFile("E:\\Corvane\\Corvane.log"))) {
+            records.push_back(line.substr(20));
         }
         return records;
     }
@@ -62,11 +53,11 @@ TEST(RunHistory, ACompactionLeavesEachDatabaseWithItsSizesAndItsTime) {
 
 TEST(RunHistory, AWaitIsRecordedWithItsHoldersAndOnTheRowThatWaited) {
     Venue v;
-    v.drives.WriteFile(kLock, Slot("POS1"));
+    v.drives.WriteFile(kLock, testing::Slot("POS1", ""));
     v.waiter.onWait = [&](int wait) {
         // A holder more is news (seen at the next read); a second more is not.
-        if (wait == 12) v.drives.WriteFile(kLock, Slot("POS1") + Slot("POS2"));
-        if (wait == 15) std::filesystem::remove(v.drives.Local(kLock));
+        if (wait == 12) v.drives.WriteFile(kLock, testing::Slot("POS1", "") + testing::Slot("POS2", ""));
+        if (wait == 15) v.Remove(kLock);
     };
     EXPECT_EQ(v.Run(), RepairOutcome::AllDone);
     const std::vector<std::string> records = v.Records();
@@ -86,7 +77,7 @@ TEST(RunHistory, RowsThatFailOrAreNeverTriedSaySo) {
     Venue v;
     v.engine.failures["Keystone abc 0000000001.mdb"] =
         EngineStatus::Fail(EngineFault::Failed, 3045, "CompactDatabase", "In use.");
-    v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.ldb", Slot("POS2"));
+    v.drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.ldb", testing::Slot("POS2", ""));
     v.waiter.endingAt = 11;
     EXPECT_EQ(v.Run(), RepairOutcome::ProgramEnding);
     const std::vector<std::string> records = v.Records();

@@ -5,7 +5,6 @@
 #include "dbmaint/db_repair.h"
 #include "dbmaint/repair_request.h"
 #include "dbmaint/unattended_run.h"
-#include "dbmaint/restore_discovery.h"
 #include "support/fakes.h"
 
 namespace corvane {
@@ -70,7 +69,6 @@ struct LockedVenue : testing::RunHarness {
         drives.WriteFile("G:\\Shared\\Keystone abc 0000000001.mdb", "Keystone data");
         drives.WriteFile("G:\\Shared\\Pantry abc 0000000001.mdb", "Pantry data");
     }
-    bool LockThere() const { return std::filesystem::exists(drives.Local(kLock)); }
 };
 
 TEST(RunLockRepair, AnotherRunHoldingTheLockStopsTheRepairBeforeAnythingIsTouched) {
@@ -144,7 +142,7 @@ TEST(RunLockRepair, TheLockIsLetGoBeforeTheBoxesThatEndTheRun) {
         LockedVenue m;
         c.arrange(m);
         std::vector<bool> heldAtBox;
-        m.dialogs.onShow = [&](const MessageBoxRequest&) { heldAtBox.push_back(m.LockThere()); };
+        m.dialogs.onShow = [&](const MessageBoxRequest&) { heldAtBox.push_back(m.Has(kLock)); };
         DBRepair(m.run);
         EXPECT_EQ(heldAtBox, c.heldAtBox) << c.what;
     }

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <functional>
 #include <map>
 
@@ -11,15 +10,13 @@
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
 using Op = testing::FailingFileSystem::Op;
+using testing::RunHarness;
 
-constexpr const char* kKept = "G:\\Shared\\_Reemplazadas\\";
 const std::string kMark = testing::FakeEngine::kCompactedMark;
 
-std::string Live(const std::string& kind) { return "G:\\Shared\\" + kind + " abc 0000012345.mdb"; }
 std::string Generation(const std::string& kind, const std::string& stamp) {
-    return kKept + kind + " abc 0000012345 " + stamp + ".mdb";
+    return RunHarness::Shared("_Reemplazadas\\" + RunHarness::LiveName(kind, stamp));
 }
 // The generation this run keeps first, at the fake clock's moment.
 std::string ThisRun(const std::string& kind, int second = 10) {
@@ -39,15 +36,10 @@ struct Venue : testing::RunHarness {
         drives.MakeFolder("G:\\Shared\\_Reemplazadas");
         drives.WriteFile(path, std::string(bytes, fill));
     }
-    // Free space just above the reserve, for the test to spend.
-    void Room(std::uint64_t aboveReserve) { files.SetFreeSpace("G:", kRoomReserveBytes + aboveReserve); }
     std::uint64_t Free() {
         std::uint64_t bytes = 0;
         EXPECT_TRUE(files.FreeSpace("G:\\Shared", bytes));
         return bytes;
-    }
-    std::string Read(const std::string& path) const {
-        return fs::exists(drives.Local(path)) ? drives.ReadFile(path) : "(none)";
     }
     std::string History() const { return drives.ReadFile("E:\\Corvane\\Corvane.log"); }
     std::string Errors() const { return Read("G:\\Shared\\Errors.txt"); }
@@ -84,9 +76,9 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
         v.Room(c.aboveReserve);
         DBRepair(v.run);
 
-        EXPECT_EQ(v.Read(Live("Staffroll")), std::string(4000, 's') + kMark);
-        EXPECT_EQ(v.Read(Live("Cuebay")), std::string(6000, 'c') + (c.cuebayCompacted ? kMark : ""));
-        EXPECT_EQ(v.Read(Live("Ledgers")), std::string(1000, 'l') + kMark);
+        EXPECT_EQ(v.Read(v.Live("Staffroll")), std::string(4000, 's') + kMark);
+        EXPECT_EQ(v.Read(v.Live("Cuebay")), std::string(6000, 'c') + (c.cuebayCompacted ? kMark : ""));
+        EXPECT_EQ(v.Read(v.Live("Ledgers")), std::string(1000, 'l') + kMark);
         EXPECT_EQ(v.Read(ThisRun("Staffroll")), std::string(4000, 's'));
         EXPECT_EQ(v.Read(ThisRun("Cuebay")), c.cuebayCompacted ? std::string(6000, 'c') : "(none)");
         EXPECT_EQ(v.Read(ThisRun("Ledgers")), std::string(1000, 'l'));
@@ -94,7 +86,7 @@ TEST(CompactionRoom, EachRowCompactsWhatFitsPrunesOldGenerationsAndRefusesTheRes
         // The newest generation of a database is never removed for room.
         EXPECT_EQ(v.Read(cuebayNewest), std::string(3000, 'n'));
         EXPECT_EQ(v.Read(ledgersOnly), std::string(3000, 'L'));
-        EXPECT_FALSE(fs::exists(v.drives.Local("G:\\Shared\\CuebayC.mdb")));
+        EXPECT_FALSE(v.Has("G:\\Shared\\CuebayC.mdb"));
         EXPECT_GE(v.Free(), kRoomReserveBytes);
         const bool removed = !c.cuebayOldStays;
         EXPECT_EQ(v.History().find(cuebayOld + " (0,1 MB) quitada para hacer sitio") != std::string::npos, removed);
@@ -118,34 +110,17 @@ TEST(CompactionRoom, ACopyThisRunKeptNeverGoesForRoom) {
     v.engine.version = "14.0";
     v.Put("Keystone", 1000, 'k');
     v.Put("Staffroll", 4000, 's');
-    v.engine.repairFailures["Keystone abc 0000012345.mdb"] =
+    v.engine.repairFailures[v.LiveName("Keystone")] =
         EngineStatus::Fail(EngineFault::ServerGone, 0x800706BE, "RepairDatabase", "The remote procedure call failed.");
-    v.engine.repairFailures["Staffroll abc 0000012345.mdb"] =
+    v.engine.repairFailures[v.LiveName("Staffroll")] =
         EngineStatus::Fail(EngineFault::Unsupported, 3251, "RepairDatabase", "Not supported.");
     // Room for both repairs' copies, and for Staffroll's compaction only if Keystone's copy went.
     v.Room(5500);
     DBRepair(v.run);
     EXPECT_EQ(v.Read(ThisRun("Keystone")), std::string(1000, 'k'));
     EXPECT_EQ(v.Read(ThisRun("Keystone", 11)), std::string(1000, 'k')) << "the compaction's own generation";
-    EXPECT_EQ(v.Read(Live("Staffroll")), std::string(4000, 's'));
+    EXPECT_EQ(v.Read(v.Live("Staffroll")), std::string(4000, 's'));
     EXPECT_NE(v.Errors().find("Falta espacio en G: para compactar Staffroll"), std::string::npos) << v.Errors();
-}
-
-// Whatever ends a compaction early, its temporary file is the run's to
-// remove, not the engine's nor the next run's.
-TEST(CompactionTemp, EveryFailureRemovesTheEnginesTemporaryFile) {
-    for (const EngineFault fault : {EngineFault::Failed, EngineFault::ServerGone}) {
-        Venue v;
-        v.Put("Staffroll", 100, 's');
-        v.engine.failures["Staffroll abc 0000012345.mdb"] =
-            EngineStatus::Fail(fault, 3356, "CompactDatabase", "Opened exclusively by another user.");
-        v.engine.onCall = [&](const std::string& call) {
-            if (call.starts_with("Compact ")) v.drives.WriteFile("G:\\Shared\\StaffrollC.mdb", "half");
-        };
-        DBRepair(v.run);
-        EXPECT_FALSE(fs::exists(v.drives.Local("G:\\Shared\\StaffrollC.mdb"))) << static_cast<int>(fault);
-        EXPECT_EQ(v.Read(Live("Staffroll")), std::string(100, 's'));
-    }
 }
 
 // A repair writes the database in place: before it, a real copy (never a
@@ -186,21 +161,21 @@ TEST(RepairInPlace, IsDoneOnlyWithACopyOfTheDatabaseAsItWasKept) {
         std::vector<std::string> repairedBytes;
         v.engine.onCall = [&](const std::string& call) {
             if (!call.starts_with("SecondRepair ") && !call.starts_with("Repair ")) return;
-            repairedBytes.push_back(v.drives.ReadFile(Live(c.kind)));
-            v.drives.WriteFile(Live(c.kind), std::string(1000, 'r'));
+            repairedBytes.push_back(v.drives.ReadFile(v.Live(c.kind)));
+            v.drives.WriteFile(v.Live(c.kind), std::string(1000, 'r'));
         };
         DBRepair(v.run);
 
         EXPECT_EQ(repairedBytes.size(), c.repaired ? 1u : 0u);
         // The copy holds the bytes from before the repair; the kept older one is untouched.
         EXPECT_EQ(v.Read(ThisRun(c.kind)), c.repaired ? std::string(1000, 'b') : "(none)");
-        EXPECT_FALSE(fs::exists(v.drives.Local(ThisRun(c.kind) + ".nueva")));
+        EXPECT_FALSE(v.Has(ThisRun(c.kind) + ".nueva"));
         EXPECT_EQ(v.Read(older), std::string(700, 'o'));
         if (c.repaired) {
             EXPECT_EQ(v.Errors(), "(none)");
             continue;
         }
-        EXPECT_EQ(v.Read(Live(c.kind)), std::string(1000, 'b')) << "neither repaired nor compacted";
+        EXPECT_EQ(v.Read(v.Live(c.kind)), std::string(1000, 'b')) << "neither repaired nor compacted";
         EXPECT_NE(v.Errors().find(c.says), std::string::npos) << v.Errors();
         EXPECT_NE(v.History().find(c.says), std::string::npos) << v.History();
     }

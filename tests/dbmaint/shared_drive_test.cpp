@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <stdexcept>
-
 #include "dbmaint/repair_request.h"
 #include "dbmaint/restore_discovery.h"
 #include "support/fakes.h"
@@ -72,17 +70,6 @@ TEST(ReachSharedDrive, AsksUntilFoundThenOffersALocalRunAndEndsTheProgramOnlyFor
             EXPECT_TRUE(box.foreground);
         }
     }
-}
-
-// The test's dialogs end a question that comes back without end: the test
-// program fails this test and goes on, where it would hang.
-TEST(ReachSharedDrive, RetryingForEverFailsTheTestInsteadOfHangingTheTestProgram) {
-    testing::Harness h;
-    h.state.computerName = "POS1";
-    h.state.sharedDataFolderPath = "\\\\Monitor\\G\\Shared";
-    h.dialogs.onShow = [&](const MessageBoxRequest&) { h.dialogs.answers.push_back(Answer::Yes); };
-    EXPECT_THROW(ReachSharedDrive(h.context, WhenDeclined::Stay), std::runtime_error);
-    EXPECT_EQ(h.dialogs.shown.size(), testing::ScriptedDialogs::kMostBoxes);
 }
 
 }  // namespace

@@ -2,14 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <filesystem>
-
 #include "support/fakes.h"
 
 namespace corvane {
 namespace {
-namespace fs = std::filesystem;
 using Op = testing::FailingFileSystem::Op;
 using testing::Slot;
 using Fields = std::vector<std::string>;

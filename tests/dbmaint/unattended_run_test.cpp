@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "app/command_line.h"
 #include "support/fakes.h"
 
 namespace corvane {

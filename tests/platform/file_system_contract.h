@@ -2,7 +2,7 @@
 // One contract for every FileSystem the program can run on: the mapped posix
 // one natively, the Win32 one under Wine (or Windows). The core's tests run on
 // the first and the program on the second, so both must answer alike. Its
-// cases are in file_system_contract_test.cpp (folders and entries) and
+// cases are in file_system_contract_test.cpp (folders, entries, listings) and
 // file_contents_contract_test.cpp (what files hold).
 #include <gtest/gtest.h>
 

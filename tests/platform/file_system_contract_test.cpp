@@ -2,6 +2,8 @@
 // creation times, deletes, folders made, renames and second names.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/file_system_contract.h"
 
 namespace corvane {
@@ -61,10 +63,42 @@ TYPED_TEST(FileSystemContract, ListsAFolderWithoutFilesAsEmptyAndAMissingOneAsPa
         std::vector<FileEntry> listed{{"stale", "stale", 1}};
         EXPECT_TRUE(this->files.ListFiles(this->At(folder), listed)) << folder;
         EXPECT_TRUE(listed.empty()) << folder;
+        std::vector<std::string> names{"stale"};
+        EXPECT_TRUE(this->files.ListFileNames(this->At(folder), names)) << folder;
+        EXPECT_TRUE(names.empty()) << folder;
     }
-    std::vector<FileEntry> listed;
-    EXPECT_TRUE(FailsWith(this->files.ListFiles(this->At("Missing"), listed), 3));
-    EXPECT_TRUE(FailsWith(this->files.ListFiles(this->At("Missing\\Deeper"), listed), 3));
+    for (const char* folder : {"Missing", "Missing\\Deeper"}) {
+        std::vector<FileEntry> listed;
+        std::vector<std::string> names;
+        EXPECT_TRUE(FailsWith(this->files.ListFiles(this->At(folder), listed), 3)) << folder;
+        EXPECT_TRUE(FailsWith(this->files.ListFileNames(this->At(folder), names), 3)) << folder;
+    }
+}
+
+// The names-only listing gives the very files the full listing gives, in its
+// order, as names alone.
+TYPED_TEST(FileSystemContract, ListsFileNamesAsTheFullListingsFilesInItsOrder) {
+    // "_" sorts after the letters only when names are compared in upper case;
+    // "Año" takes the way of a name that is not ASCII.
+    for (const char* name : {"b.mdb", "_Old.mdb", "A.mdb", "c.MDB", "1.mdb", "Año 240101-0400.mdb"}) {
+        this->Put(name, name);
+    }
+    this->MakeFolder("Keystone a 240102-0400.mdb");
+    this->MakeFolder("0");
+
+    std::vector<FileEntry> full;
+    ASSERT_TRUE(this->files.ListFiles(this->env.Folder(), full));
+    std::vector<std::string> expected;
+    for (const FileEntry& entry : full) expected.push_back(entry.name);
+    // The full listing's own order is pinned above; here it is the yardstick.
+    ASSERT_EQ(expected.size(), 6u);
+    ASSERT_NE(std::find(expected.begin(), expected.end(), "Año 240101-0400.mdb"), expected.end());
+
+    for (const std::string& folder : {this->env.Folder(), this->env.Folder() + "\\"}) {
+        std::vector<std::string> names{"stale"};
+        ASSERT_TRUE(this->files.ListFileNames(folder, names)) << folder;
+        EXPECT_EQ(names, expected) << folder;
+    }
 }
 
 TYPED_TEST(FileSystemContract, CreationTimeIsTheOneTheListingReports) {

@@ -114,8 +114,9 @@ EngineStatus FakeEngine::RepairDatabase(const std::string& path) {
 EngineStatus FakeEngine::CompactDatabase(const std::string& source, const std::string& destination,
                                          const std::string& sourceLocale) {
     if (EngineStatus failed = Called("Compact " + source + " > " + destination + " | " + sourceLocale, source); !failed) {
-        // A server that dies or hangs half-way leaves what it had written.
-        if (failed.fault == EngineFault::ServerGone || failed.fault == EngineFault::TimedOut) drives_.WriteFile(destination, "half");
+        // A compaction that fails half-way, the server's death or hang
+        // among the ways, leaves what it had written.
+        drives_.WriteFile(destination, "half");
         return failed;
     }
     namespace fs = std::filesystem;

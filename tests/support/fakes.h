@@ -14,6 +14,7 @@
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
 #include "dbmaint/run_frame.h"
+#include "dbmaint/safe_swap.h"
 #include "platform/clock.h"
 #include "platform/db_engine.h"
 #include "platform/dialogs.h"
@@ -56,18 +57,8 @@ public:
     }
     std::deque<Answer> answers;
     std::vector<MessageBoxRequest> shown;
-    // The texts of the boxes shown. The first or last of none fails its test
-    // where a plain vector's would crash the test program.
-    struct BoxTexts : std::vector<std::string> {
-        const std::string& front() const { return At(0); }
-        const std::string& back() const { return At(size() - 1); }
-        const std::string& At(std::size_t i) const {
-            if (i >= size()) throw std::out_of_range("no such message box");
-            return (*this)[i];
-        }
-    };
-    BoxTexts Texts() const {
-        BoxTexts texts;
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
         for (const MessageBoxRequest& box : shown) texts.push_back(box.text);
         return texts;
     }
@@ -78,15 +69,11 @@ public:
 class FakeSystemInfo : public SystemInfo {
 public:
     std::string ComputerName() override { return computerName; }
-    OsVersion QueryOsVersion() override {
-        ++versionQueries;
-        return version;
-    }
+    OsVersion QueryOsVersion() override { return version; }
     std::string ModulePath() override { return "E:\\Corvane\\Corvane.exe"; }
 
     std::string computerName = "pos3";
     OsVersion version{true, 2, 6, 1};
-    int versionQueries = 0;
 };
 
 class FakeClock : public Clock {
@@ -136,19 +123,13 @@ public:
         busy = false;
         events.push_back("idle");
     }
-    bool MessageVisible() const override { return messageVisible; }
-    void ShowMessageText(const std::string& text, double fontPoints) override {
-        messages.push_back(text);
-        messagePoints = fontPoints;
-    }
+    bool MessageVisible() const override { return false; }
+    void ShowMessageText(const std::string&, double) override {}
     void HideForRestore() override { events.push_back("hidden"); }
     void ShowAfterRestore() override { events.push_back("shown"); }
 
     bool busy = false;
-    bool messageVisible = false;
-    double messagePoints = 0;
     std::vector<std::string> events;
-    std::vector<std::string> messages;
 };
 
 // A temporary folder laid out as Wine's dosdevices: E: holds the program's
@@ -283,6 +264,17 @@ struct RunHarness : Harness {
         drives.MakeFolder("G:\\Shared");
     }
     static std::string Shared(const std::string& name) { return "G:\\Shared\\" + name; }
+    // A kind's live database by its file name, or with a moment "yymmdd-hhmmss"
+    // the name a generation of it is kept under; Backlog's is Pantry's.
+    static std::string LiveName(const std::string& kind, const std::string& stamp = "") {
+        return (kind == "Backlog" ? "Pantry Backlog" : kind) + " abc 0000012345" + (stamp.empty() ? "" : " " + stamp) +
+               ".mdb";
+    }
+    static std::string Live(const std::string& kind) { return Shared(LiveName(kind)); }
+    // Free space on G: just above the reserve a run leaves, for the test to spend.
+    void Room(std::int64_t aboveReserve) {
+        files.SetFreeSpace("G:", static_cast<std::uint64_t>(static_cast<std::int64_t>(kRoomReserveBytes) + aboveReserve));
+    }
     bool Has(const std::string& path) const { return std::filesystem::exists(drives.Local(path)); }
     // What the file holds, "(none)" when there is none.
     std::string Read(const std::string& path) const { return Has(path) ? drives.ReadFile(path) : "(none)"; }

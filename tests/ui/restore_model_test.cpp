@@ -7,7 +7,7 @@
 namespace corvane {
 namespace {
 
-constexpr int kKeystone = 3, kPantry = 5, kTollgate = 1;
+constexpr int kKeystone = 3, kPantry = 5;
 constexpr const char* kLive = "G:\\Shared\\Keystone 12345 0000000001.mdb";
 
 std::string Database(char fill) { return testing::Database(1, 1, fill); }
@@ -20,7 +20,6 @@ protected:
         h.state.computerName = "MONITOR";
         h.state.mainMachineName = "Monitor";
         h.state.sharedDataFolderPath = "G:\\Shared";
-        h.state.versionTitle = "(v25.0.0)(Win1x)";
         h.drives.MakeFolder("G:\\Shared\\_BackUps");
         h.drives.WriteFile(kLive, Database('L'));
         for (const char* stamp : {"261201-0400", "261203-0400", "261202-0400"}) {
