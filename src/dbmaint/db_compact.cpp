@@ -126,14 +126,6 @@ void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
     run.history.Note(status.note);
 }
 
-// The engine replied to the call, whatever it said. A lost or missing
-// server has said nothing, and neither has any other end a call may come
-// to without a reply.
-bool Answered(const EngineStatus& status) {
-    return status.fault == EngineFault::None || status.fault == EngineFault::Unsupported ||
-           status.fault == EngineFault::Failed;
-}
-
 // A repair writes the database in place, and a repair cut short (a hang, a
 // server gone) can leave it worse than it found it: a real copy is kept
 // first, never a second name of the file being written, or it is not
@@ -346,7 +338,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         // call that lost the engine is no answer: nothing was repaired.
         // Nothing was changed, so the deciding row leaves no record of its
         // own: the compaction run that follows gives it one.
-        if (!answered && Answered(repaired)) {
+        if (!answered && !EngineLost(repaired)) {
             if (RepairUnsupported(repaired)) {
                 result.repairUnsupported = repaired.status;
                 return result;
