@@ -210,10 +210,14 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
 
 // Counts the rows in a row whose engine was lost. true: the second one, and
 // the run stops after one message; the databases not reached stay untouched.
-bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
+// beforeMessage shows what must come before that message, once the lock is
+// let go.
+bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why,
+               const std::function<void()>& beforeMessage = {}) {
     lostInRow = lost ? lostInRow + 1 : 0;
     if (lostInRow < 2) return false;
     run.frame.ReleaseLock();  // the run stops here
+    if (beforeMessage) beforeMessage();
     Tell(run.context.dialogs, "ATENCION!!!",
          "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
          "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"
@@ -357,11 +361,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         rowBox(repaired ? std::string(row.okText) : RowErrorLine(row.errorText, repaired));
         // A second loss in a row ends the run: the rows' boxes come before
         // the message that says so, both once the lock is let go.
-        if (EngineLost(repaired) && lostInRow > 0) {
-            run.frame.ReleaseLock();
-            showHeld();
-        }
-        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
+        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status, showHeld)) break;
     }
     run.progress.SetStatus({});
     result.closingBoxes = std::move(heldBoxes);
