@@ -33,7 +33,7 @@ void RunFrame::TellNearLimit() {
 
 void RunFrame::RecordedEnd::End(int exitCode) {
     if (frame_.beforeEnd_) frame_.beforeEnd_();
-    if (frame_.history_.Running()) frame_.End(frame_.endedText_);
+    frame_.End(frame_.endedText_);
     real_.End(exitCode);
 }
 
