@@ -132,7 +132,6 @@ Status SafeSwap::Swap() {
     // killed here or the power goes.
     Status swapped = files_.Flush(temp_);
     if (swapped) swapped = files_.Replace(temp_, livePath_);
-    if (!swapped) Abandon();
     return swapped;
 }
 
