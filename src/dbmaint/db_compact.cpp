@@ -78,15 +78,6 @@ struct Summaries {
     bool keepRefusalRecorded = false;  // once a run
 };
 
-// The swaps of the run, whose removals and settled leftovers go in its history.
-SwapRun& SwapsOf(DatabaseRun& run) {
-    if (!run.swaps.record) {
-        RunHistory& history = run.history;
-        run.swaps.record = [&history](const std::string& text) { history.Note(text); };
-    }
-    return run.swaps;
-}
-
 // A second name of the database about to be replaced, in _Reemplazadas. A
 // copy of every database every night is not worth its time: where the file
 // system has no such names, none is kept, and that is recorded once a run.
@@ -134,7 +125,7 @@ void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
 // killed meanwhile leaves it to be named by the next).
 EngineStatus RepairWithCopy(DatabaseRun& run, const std::string& path, const char* label,
                             const std::function<EngineStatus()>& repair) {
-    SafeSwap copy(run.context, SwapsOf(run), path, "", label);
+    SafeSwap copy(run.context, run.swaps, path, "", label);
     if (Status kept = copy.Keep(KeepBy::CopyOnly); !kept) return {EngineFault::Failed, kept};
     const EngineStatus repaired = repair();
     // An engine that is not there or repairs nothing has written nothing.
@@ -156,7 +147,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
                       const std::string& password, Summaries& summaries, HistoryRow& record, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
-    SafeSwap swap(context, SwapsOf(run), path, temp, "DBCOMPACT40");
+    SafeSwap swap(context, run.swaps, path, temp, "DBCOMPACT40");
     const auto failedWith = [&](const std::string& line, const Status& failure) {
         // Whatever failed, the engine's half-made file too is ours to remove.
         swap.Abandon();
