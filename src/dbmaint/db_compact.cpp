@@ -117,6 +117,11 @@ void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
     run.history.Note(status.note);
 }
 
+// An engine that is not there or repairs nothing has written nothing.
+bool WroteNothing(const EngineStatus& status) {
+    return status.fault == EngineFault::Unsupported || status.fault == EngineFault::Missing;
+}
+
 // A repair writes the database in place, and a repair cut short (a hang, a
 // server gone) can leave it worse than it found it: a real copy is kept
 // first, never a second name of the file being written, or it is not
@@ -128,8 +133,7 @@ EngineStatus RepairWithCopy(DatabaseRun& run, const std::string& path, const cha
     SafeSwap copy(run.context, run.swaps, path, "", label);
     if (Status kept = copy.Keep(KeepBy::CopyOnly); !kept) return {EngineFault::Failed, kept};
     const EngineStatus repaired = repair();
-    // An engine that is not there or repairs nothing has written nothing.
-    if (repaired.fault == EngineFault::Unsupported || repaired.fault == EngineFault::Missing) {
+    if (WroteNothing(repaired)) {
         copy.Abandon();
         return repaired;
     }
@@ -166,9 +170,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
         const EngineStatus repaired =
             RepairWithCopy(run, path, row.label, [&run, &path] { return run.engine.SecondRepairDatabase(path); });
         if (!repaired) {
-            if (repaired.fault != EngineFault::Missing && repaired.fault != EngineFault::Unsupported) {
-                return failed(repaired.status);
-            }
+            if (!WroteNothing(repaired)) return failed(repaired.status);
             AppendDebugLine(context, "DBCOMPACT40: KeystoneSolo sin reparacion previa, " +
                                          EngineErrorText(repaired.status));
         }
