@@ -105,8 +105,6 @@ bool MatchesRule(std::u16string_view name, const KindInfo& kind, std::size_t fre
 
 }  // namespace
 
-const std::array<KindInfo, kKindCount>& Kinds() { return kKinds; }
-
 bool ReadsAsNumber(std::string_view text) { return AllDigits(text); }
 bool ReadsAsNumber(std::u16string_view text) { return AllDigits(text); }
 

@@ -98,7 +98,6 @@ inline constexpr std::array<KindInfo, kKindCount> kKinds{{
 }};
 // clang-format on
 
-const std::array<KindInfo, kKindCount>& Kinds();
 constexpr const KindInfo& InfoOf(DbKind kind) { return kKinds[static_cast<std::size_t>(kind)]; }
 
 // Overwatch and Playfield share one path slot: whichever comes last wins.

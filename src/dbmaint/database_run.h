@@ -2,7 +2,6 @@
 #include "app/context.h"
 #include "dbmaint/main_window_port.h"
 #include "dbmaint/progress_port.h"
-#include "dbmaint/run_lock.h"
 #include "dbmaint/safe_swap.h"
 #include "platform/db_engine.h"
 #include "platform/waiter.h"
@@ -26,8 +25,8 @@ struct DatabaseRun {
     RunFrame& frame;
     // The run nobody watches gives up on a database still locked after this
     // many seconds; 0: the interactive run's wait, as long as it takes.
-    int waitLimitSeconds = 0;
-    const char* kind = kRunDbRepair;
+    int waitLimitSeconds;
+    const char* kind;
     // The generations this run kept, shared by its repairs and compactions.
     SwapRun swaps;
 };

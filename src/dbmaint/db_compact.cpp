@@ -78,15 +78,6 @@ struct Summaries {
     bool keepRefusalRecorded = false;  // once a run
 };
 
-// The swaps of the run, whose removals and settled leftovers go in its history.
-SwapRun& SwapsOf(DatabaseRun& run) {
-    if (!run.swaps.record) {
-        RunHistory& history = run.history;
-        run.swaps.record = [&history](const std::string& text) { history.Note(text); };
-    }
-    return run.swaps;
-}
-
 // A second name of the database about to be replaced, in _Reemplazadas. A
 // copy of every database every night is not worth its time: where the file
 // system has no such names, none is kept, and that is recorded once a run.
@@ -126,12 +117,9 @@ void RecordEngineNote(DatabaseRun& run, const EngineStatus& status) {
     run.history.Note(status.note);
 }
 
-// The engine replied to the call, whatever it said. A lost or missing
-// server has said nothing, and neither has any other end a call may come
-// to without a reply.
-bool Answered(const EngineStatus& status) {
-    return status.fault == EngineFault::None || status.fault == EngineFault::Unsupported ||
-           status.fault == EngineFault::Failed;
+// An engine that is not there or repairs nothing has written nothing.
+bool WroteNothing(const EngineStatus& status) {
+    return status.fault == EngineFault::Unsupported || status.fault == EngineFault::Missing;
 }
 
 // A repair writes the database in place, and a repair cut short (a hang, a
@@ -142,11 +130,10 @@ bool Answered(const EngineStatus& status) {
 // killed meanwhile leaves it to be named by the next).
 EngineStatus RepairWithCopy(DatabaseRun& run, const std::string& path, const char* label,
                             const std::function<EngineStatus()>& repair) {
-    SafeSwap copy(run.context, SwapsOf(run), path, "", label);
+    SafeSwap copy(run.context, run.swaps, path, "", label);
     if (Status kept = copy.Keep(KeepBy::CopyOnly); !kept) return {EngineFault::Failed, kept};
     const EngineStatus repaired = repair();
-    // An engine that is not there or repairs nothing has written nothing.
-    if (repaired.fault == EngineFault::Unsupported || repaired.fault == EngineFault::Missing) {
+    if (WroteNothing(repaired)) {
         copy.Abandon();
         return repaired;
     }
@@ -164,7 +151,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
                       const std::string& password, Summaries& summaries, HistoryRow& record, Status& lost) {
     AppContext& context = run.context;
     const RowTexts& row = info.compactRow;
-    SafeSwap swap(context, SwapsOf(run), path, temp, "DBCOMPACT40");
+    SafeSwap swap(context, run.swaps, path, temp, "DBCOMPACT40");
     const auto failedWith = [&](const std::string& line, const Status& failure) {
         // Whatever failed, the engine's half-made file too is ours to remove.
         swap.Abandon();
@@ -183,9 +170,7 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
         const EngineStatus repaired =
             RepairWithCopy(run, path, row.label, [&run, &path] { return run.engine.SecondRepairDatabase(path); });
         if (!repaired) {
-            if (repaired.fault != EngineFault::Missing && repaired.fault != EngineFault::Unsupported) {
-                return failed(repaired.status);
-            }
+            if (!WroteNothing(repaired)) return failed(repaired.status);
             AppendDebugLine(context, "DBCOMPACT40: KeystoneSolo sin reparacion previa, " +
                                          EngineErrorText(repaired.status));
         }
@@ -218,10 +203,14 @@ CompactEnd CompactRow(DatabaseRun& run, const KindInfo& info, const std::string&
 
 // Counts the rows in a row whose engine was lost. true: the second one, and
 // the run stops after one message; the databases not reached stay untouched.
-bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why) {
+// beforeMessage shows what must come before that message, once the lock is
+// let go.
+bool LostTwice(DatabaseRun& run, int& lostInRow, bool lost, const Status& why,
+               const std::function<void()>& beforeMessage = {}) {
     lostInRow = lost ? lostInRow + 1 : 0;
     if (lostInRow < 2) return false;
     run.frame.ReleaseLock();  // the run stops here
+    if (beforeMessage) beforeMessage();
     Tell(run.context.dialogs, "ATENCION!!!",
          "El Motor de Bases de Datos se Cerro Dos Veces Seguidas Mientras Trabajaba!!!\r\r"
          "Se Detuvo Aqui: las Bases de Datos que Faltaban no se Tocaron,\r"
@@ -346,7 +335,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         // call that lost the engine is no answer: nothing was repaired.
         // Nothing was changed, so the deciding row leaves no record of its
         // own: the compaction run that follows gives it one.
-        if (!answered && Answered(repaired)) {
+        if (!answered && !EngineLost(repaired)) {
             if (RepairUnsupported(repaired)) {
                 result.repairUnsupported = repaired.status;
                 return result;
@@ -365,11 +354,7 @@ RunResult RepairSequence(DatabaseRun& run, const FolderScan& scan) {
         rowBox(repaired ? std::string(row.okText) : RowErrorLine(row.errorText, repaired));
         // A second loss in a row ends the run: the rows' boxes come before
         // the message that says so, both once the lock is let go.
-        if (EngineLost(repaired) && lostInRow > 0) {
-            run.frame.ReleaseLock();
-            showHeld();
-        }
-        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status)) break;
+        if (LostTwice(run, lostInRow, EngineLost(repaired), repaired.status, showHeld)) break;
     }
     run.progress.SetStatus({});
     result.closingBoxes = std::move(heldBoxes);

@@ -19,7 +19,7 @@ FolderScan ScanFiles(const std::vector<FileEntry>& files) {
 
 Duplicates FindDuplicates(const FolderScan& scan) {
     Duplicates duplicates;
-    for (const KindInfo& info : Kinds()) {
+    for (const KindInfo& info : kKinds) {
         const int index = static_cast<int>(info.kind);
         if (!info.dup || scan.counts[index] <= 1) continue;
         duplicates.total += scan.counts[index];

@@ -100,12 +100,11 @@ private:
             return Failed(kept, "No se Pudo Guardar la Base Actual en " + std::string(kKeptFolder));
         }
         Status swapped = CopyIntoTemp();
-        if (swapped) {
-            swapped = swap_.Swap();
-        } else {
+        if (swapped) swapped = swap_.Swap();
+        if (!swapped) {
             swap_.Abandon();
+            return Failed(swapped);
         }
-        if (!swapped) return Failed(swapped);
         const std::string& dated = swap_.Kept().Dated();
         AppendDebugLine(context_, std::string(kLabel) + ": " + livePath_ + " restaurada desde " + backupPath_ +
                                       ", la anterior en " + dated);

@@ -33,14 +33,17 @@ void RunFrame::TellNearLimit() {
 
 void RunFrame::RecordedEnd::End(int exitCode) {
     if (frame_.beforeEnd_) frame_.beforeEnd_();
-    if (frame_.history_.Running()) frame_.End(frame_.endedText_);
+    frame_.End(frame_.endedText_);
     real_.End(exitCode);
 }
 
 DatabaseRun RunIn(RunFrame& frame, DbEngine& engine, Waiter& waiter, MainWindowPort& window, const char* kind,
                   int waitLimitSeconds) {
-    return {frame.Context(), engine, waiter, window, frame.Progress(), frame.History(), frame, waitLimitSeconds,
-            kind};
+    RunHistory& history = frame.History();
+    DatabaseRun run{frame.Context(), engine, waiter, window, frame.Progress(), history, frame, waitLimitSeconds, kind};
+    // The swaps' removals and settled leftovers go in the run's history.
+    run.swaps.record = [&history](const std::string& text) { history.Note(text); };
+    return run;
 }
 
 }  // namespace corvane

@@ -22,7 +22,6 @@ public:
 
     void Start(const std::string& asked);  // "Inicio: DB REPAIR, Corvane v25.0.0"
     void End(const std::string& how);      // "Fin: ...", once after Start
-    bool Running() const { return running_; }
 
     // A record when the status says something new: a wait's seconds alone
     // are no news, its holders are.

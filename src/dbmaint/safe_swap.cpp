@@ -11,6 +11,10 @@
 namespace corvane {
 namespace {
 
+// Win32's numbers, so a refusal of the swap's own reads like the system's.
+constexpr unsigned long kSwapAccessDenied = 5;
+constexpr unsigned long kSwapDiskFull = 112;
+
 const char* VerbOf(SwapAction action) {
     switch (action) {
         case SwapAction::Compact: return "compactar";
@@ -21,6 +25,14 @@ const char* VerbOf(SwapAction action) {
 }
 
 bool SamePath(const std::string& a, const std::string& b) { return UpperCase(a) == UpperCase(b); }
+
+// "G:" or "\\Monitor\G": the drive or share path starts with.
+std::string VolumeOf(const std::string& path) {
+    if (path.rfind("\\\\", 0) != 0) return path.substr(0, std::min<std::size_t>(path.find('\\'), path.size()));
+    const std::size_t server = path.find('\\', 2);
+    if (server == std::string::npos) return path;
+    return path.substr(0, std::min<std::size_t>(path.find('\\', server + 1), path.size()));
+}
 
 }  // namespace
 
@@ -36,13 +48,6 @@ Status RemoveStaleTemp(FileSystem& files, const std::string& temp) {
             return files.Delete(temp);
     }
     return Status::Ok();
-}
-
-std::string VolumeOf(const std::string& path) {
-    if (path.rfind("\\\\", 0) != 0) return path.substr(0, std::min<std::size_t>(path.find('\\'), path.size()));
-    const std::size_t server = path.find('\\', 2);
-    if (server == std::string::npos) return path;
-    return path.substr(0, std::min<std::size_t>(path.find('\\', server + 1), path.size()));
 }
 
 SafeSwap::SafeSwap(AppContext& context, SwapRun& run, std::string livePath, std::string temp, std::string label)
@@ -112,10 +117,9 @@ Status SafeSwap::Pruned(std::uint64_t need, std::uint64_t& free) {
 }
 
 Status SafeSwap::Keep(KeepBy how) {
-    KeepBy first = how == KeepBy::LinkOrCopy ? KeepBy::LinkOnly : how;
     Status made = Status::Ok();
-    if (first == KeepBy::LinkOnly) made = kept_.Make(KeepBy::LinkOnly);
-    if (first == KeepBy::CopyOnly || (!made && how == KeepBy::LinkOrCopy)) {
+    if (how != KeepBy::CopyOnly) made = kept_.Make(KeepBy::LinkOnly);
+    if (how == KeepBy::CopyOnly || (!made && how == KeepBy::LinkOrCopy)) {
         const std::optional<std::uint64_t> size = DatabaseSize(files_, livePath_);
         if (!size) return Status::Fail(2, "KeptGeneration", livePath_);
         made = Room(*size, SwapAction::KeepCopy);
@@ -132,7 +136,6 @@ Status SafeSwap::Swap() {
     // killed here or the power goes.
     Status swapped = files_.Flush(temp_);
     if (swapped) swapped = files_.Replace(temp_, livePath_);
-    if (!swapped) Abandon();
     return swapped;
 }
 

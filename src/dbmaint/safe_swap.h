@@ -11,10 +11,6 @@
 
 namespace corvane {
 
-// Win32's numbers, so a refusal of the swap's own reads like the system's.
-constexpr unsigned long kSwapAccessDenied = 5;
-constexpr unsigned long kSwapDiskFull = 112;
-
 // What a swap leaves free on the volume for the suite's own programs: a
 // till that cannot write its day's sales is worse than a night without a
 // compaction.
@@ -36,9 +32,6 @@ struct SwapRun {
 // a copy writes that name. A folder of that name is not ours to remove.
 Status RemoveStaleTemp(FileSystem& files, const std::string& temp);
 
-// "G:" or "\\Monitor\G": the drive or share path starts with.
-std::string VolumeOf(const std::string& path);
-
 // One replacement of the live database by temp, or (temp empty) one kept
 // copy, in this order:
 //
@@ -50,7 +43,6 @@ std::string VolumeOf(const std::string& path);
 class SafeSwap {
 public:
     SafeSwap(AppContext& context, SwapRun& run, std::string livePath, std::string temp, std::string label);
-    ~SafeSwap() = default;
     SafeSwap(const SafeSwap&) = delete;
     SafeSwap& operator=(const SafeSwap&) = delete;
 
@@ -68,7 +60,6 @@ public:
     Status Settle(std::string& other);
     void Abandon();
 
-    bool Keeping() const { return keeping_; }
     const KeptGeneration& Kept() const { return kept_; }
 
 private:

@@ -6,8 +6,54 @@
 #include "app/startup.h"
 #include "dbmaint/engine_end.h"
 #include "dbmaint/repair_request.h"
+#include "dbmaint/run_frame.h"
+#include "platform/process.h"
 
 namespace corvane {
+namespace {
+
+// The program's end in a run nobody watches: whatever ends it before the run
+// is through (duplicates, a declined local run, an incompatible database)
+// did nothing to the databases, so it ends with "nothing was done" (the
+// run's frame records it first).
+class UnattendedProcess : public Process {
+public:
+    explicit UnattendedProcess(Process& real) : real_(real) {}
+    void End(int) override { real_.End(kExitNothingDone); }
+
+private:
+    Process& real_;
+};
+
+// How an unattended run that ended so closes its history: "Fin: " and this.
+std::string ExitText(int exitCode) {
+    const char* meaning = "";
+    switch (exitCode) {
+        case kExitDone: meaning = "todas las bases reparadas o compactadas"; break;
+        case kExitSomeFailed: meaning = "alguna base fallo"; break;
+        case kExitNothingDone: meaning = "no se hizo nada"; break;
+        case kExitAnotherRunning: meaning = "otra ejecucion trabaja en las bases"; break;
+        case kExitInterrupted: meaning = "interrumpido"; break;
+        case kExitUsage: meaning = "uso incorrecto"; break;
+        default: break;
+    }
+    return std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
+}
+
+// How one that met an unforeseen fault closes its history, with its words.
+std::string InternalErrorText(const std::string& what) { return "error interno (" + what + ")"; }
+
+// The repair request after the start-up, in the frame that holds the whole
+// run: run as the button runs it, behind no window, its status line going
+// to the run log whenever it says something new (a wait's seconds are not
+// news). A close request ends it after the engine call under way.
+int RunUnattendedRepair(RunFrame& frame, DbEngine& engine, Waiter& waiter) {
+    NoMainWindow window;
+    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunUnattended, kUnattendedWaitLimitSeconds);
+    return ExitCodeOf(LBLDBREPAIRFG_Click(run));
+}
+
+}  // namespace
 
 int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     RunLog log(context);
@@ -43,12 +89,6 @@ int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter) {
     return exitCode;
 }
 
-int RunUnattendedRepair(RunFrame& frame, DbEngine& engine, Waiter& waiter) {
-    NoMainWindow window;
-    DatabaseRun run = RunIn(frame, engine, waiter, window, kRunUnattended, kUnattendedWaitLimitSeconds);
-    return ExitCodeOf(LBLDBREPAIRFG_Click(run));
-}
-
 int ExitCodeOf(RepairOutcome outcome) {
     switch (outcome) {
         case RepairOutcome::AllDone: return kExitDone;
@@ -63,22 +103,6 @@ int ExitCodeOf(RepairOutcome outcome) {
 }
 
 std::string EndRecord(int exitCode) { return "Fin: " + ExitText(exitCode); }
-
-std::string ExitText(int exitCode) {
-    const char* meaning = "";
-    switch (exitCode) {
-        case kExitDone: meaning = "todas las bases reparadas o compactadas"; break;
-        case kExitSomeFailed: meaning = "alguna base fallo"; break;
-        case kExitNothingDone: meaning = "no se hizo nada"; break;
-        case kExitAnotherRunning: meaning = "otra ejecucion trabaja en las bases"; break;
-        case kExitInterrupted: meaning = "interrumpido"; break;
-        case kExitUsage: meaning = "uso incorrecto"; break;
-        default: break;
-    }
-    return std::string(meaning) + " (codigo de salida " + std::to_string(exitCode) + ")";
-}
-
-std::string InternalErrorText(const std::string& what) { return "error interno (" + what + ")"; }
 
 Answer UnattendedDialogs::Show(const MessageBoxRequest& request) {
     const bool question = request.buttons != Buttons::Ok;

@@ -5,10 +5,8 @@
 #include "app/program.h"
 #include "app/run_log.h"
 #include "dbmaint/db_repair.h"
-#include "dbmaint/run_frame.h"
 #include "platform/db_engine.h"
 #include "platform/dialogs.h"
-#include "platform/process.h"
 #include "platform/waiter.h"
 
 namespace corvane {
@@ -25,22 +23,11 @@ constexpr int kUnattendedWaitLimitSeconds = 30 * 60;
 // foresaw (an exception) ends it with 1 and its own end record.
 int RunUnattended(AppContext& context, DbEngine& engine, Waiter& waiter);
 
-// The repair request after the start-up, in the frame that holds the whole
-// run: run as the button runs it, behind no window, its status line going
-// to the run log whenever it says something new (a wait's seconds are not
-// news). A close request ends it after the engine call under way.
-int RunUnattendedRepair(RunFrame& frame, DbEngine& engine, Waiter& waiter);
-
 // The exit code of an unattended run that ended so.
 int ExitCodeOf(RepairOutcome outcome);
 
-// How an unattended run that ended so closes its history: "Fin: " and this.
-std::string ExitText(int exitCode);
-
 // The last record of an unattended run.
 std::string EndRecord(int exitCode);
-// How one that met an unforeseen fault closes its history, with its words.
-std::string InternalErrorText(const std::string& what);
 
 // The message boxes of a run nobody watches: each box is one record of the
 // run log, and each question takes its safe answer (No: do not try again,
@@ -52,19 +39,6 @@ public:
 
 private:
     RunLog& log_;
-};
-
-// The program's end in a run nobody watches: whatever ends it before the run
-// is through (duplicates, a declined local run, an incompatible database)
-// did nothing to the databases, so it ends with "nothing was done" (the
-// run's frame records it first).
-class UnattendedProcess : public Process {
-public:
-    explicit UnattendedProcess(Process& real) : real_(real) {}
-    void End(int) override { real_.End(kExitNothingDone); }
-
-private:
-    Process& real_;
 };
 
 }  // namespace corvane

@@ -88,7 +88,7 @@ void CheckKinds(std::string_view name) {
     Require(ReadsAsNumber(name) == ReadsAsNumber(Utf8ToUtf16(name)));
 
     std::optional<DbKind> first;
-    for (const KindInfo& info : Kinds()) {
+    for (const KindInfo& info : kKinds) {
         if (!MatchesStrictName(name, info)) continue;
         if (!first) first = info.kind;
         // Whatever the three free characters hold, the last fourteen are the
